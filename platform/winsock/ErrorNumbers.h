@@ -1,0 +1,58 @@
+// Windows Sockets error numbers.
+#pragma once
+
+// X(name, number)
+#define WINSOCK_ERROR_NUMBERS(X) \
+  X(WSAEINTR, 10004)             \
+  X(WSAEBADF, 10009)             \
+  X(WSAEACCES, 10013)            \
+  X(WSAEFAULT, 10014)            \
+  X(WSAEINVAL, 10022)            \
+  X(WSAEMFILE, 10024)            \
+  X(WSAEWOULDBLOCK, 10035)       \
+  X(WSAEINPROGRESS, 10036)       \
+  X(WSAEALREADY, 10037)          \
+  X(WSAENOTSOCK, 10038)          \
+  X(WSAEDESTADDRREQ, 10039)      \
+  X(WSAEMSGSIZE, 10040)          \
+  X(WSAEPROTOTYPE, 10041)        \
+  X(WSAENOPROTOOPT, 10042)       \
+  X(WSAEPROTONOSUPPORT, 10043)   \
+  X(WSAESOCKTNOSUPPORT, 10044)   \
+  X(WSAEOPNOTSUPP, 10045)        \
+  X(WSAEPFNOSUPPORT, 10046)      \
+  X(WSAEAFNOSUPPORT, 10047)      \
+  X(WSAEADDRINUSE, 10048)        \
+  X(WSAEADDRNOTAVAIL, 10049)     \
+  X(WSAENETDOWN, 10050)          \
+  X(WSAENETUNREACH, 10051)       \
+  X(WSAENETRESET, 10052)         \
+  X(WSAECONNABORTED, 10053)      \
+  X(WSAECONNRESET, 10054)        \
+  X(WSAENOBUFS, 10055)           \
+  X(WSAEISCONN, 10056)           \
+  X(WSAENOTCONN, 10057)          \
+  X(WSAESHUTDOWN, 10058)         \
+  X(WSAETOOMANYREFS, 10059)      \
+  X(WSAETIMEDOUT, 10060)         \
+  X(WSAECONNREFUSED, 10061)      \
+  X(WSAELOOP, 10062)             \
+  X(WSAENAMETOOLONG, 10063)      \
+  X(WSAEHOSTDOWN, 10064)         \
+  X(WSAEHOSTUNREACH, 10065)      \
+  X(WSASYSNOTREADY, 10091)       \
+  X(WSAVERNOTSUPPORTED, 10092)   \
+  X(WSANOTINITIALISED, 10093)    \
+  X(WSAEDISCON, 10101)           \
+  X(WSAHOST_NOT_FOUND, 11001)    \
+  X(WSATRY_AGAIN, 11002)         \
+  X(WSANO_RECOVERY, 11003)       \
+  X(WSANO_DATA, 11004)
+
+namespace winsock {
+
+#define WINSOCK_DEFINE_ERROR(name, number) constexpr int name = number;
+WINSOCK_ERROR_NUMBERS(WINSOCK_DEFINE_ERROR)
+#undef WINSOCK_DEFINE_ERROR
+
+}  // namespace winsock

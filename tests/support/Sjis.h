@@ -1,0 +1,16 @@
+// Test helpers for Shift_JIS texts: converted independently of the product's
+// generated tables, with glibc iconv at run time.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace testing_support {
+
+// UTF-8 to Shift_JIS (code page 932); fails the test on a character CP932 lacks.
+std::string Sjis(std::string_view utf8);
+
+// Bytes as "41 42 ..", for readable assertion messages.
+std::string Hex(std::string_view bytes);
+
+}  // namespace testing_support
