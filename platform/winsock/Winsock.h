@@ -106,3 +106,35 @@ int WSACancelBlockingCall();
 bool WSAIsBlocking();
 
 }  // namespace winsock
+
+namespace winsock {
+
+// Sockets. Only AF_INET stream sockets exist. Every POSIX descriptor is
+// non-blocking underneath; a socket without WSAAsyncSelect behaves as a
+// blocking one by waiting in poll() and dispatching the thread's messages
+// meanwhile (timers included), until WSACancelBlockingCall ends the wait.
+SOCKET socket(int af, int type, int protocol);
+int bind(SOCKET s, const sockaddr* name, int nameLength);
+int getsockname(SOCKET s, sockaddr* name, int* nameLength);
+int listen(SOCKET s, int backlog);
+int connect(SOCKET s, const sockaddr* name, int nameLength);
+SOCKET accept(SOCKET s, sockaddr* address, int* addressLength);
+int send(SOCKET s, const char* buffer, int length, int flags);
+int recv(SOCKET s, char* buffer, int length, int flags);
+int closesocket(SOCKET s);
+
+// Selects which events of `s` are posted to `window` as `message` (wParam the
+// handle, lParam event | error << 16) and makes the socket non-blocking.
+// Conditions that already hold are posted at once. FD_READ and FD_ACCEPT are
+// posted again only after recv or accept; FD_CLOSE at most once, and after a
+// graceful close only when no unread bytes remain. Mask 0 stops notifications.
+int WSAAsyncSelect(SOCKET s, win::HWND window, win::UINT message, long events);
+
+constexpr std::uint32_t WSAMAKESELECTREPLY(std::uint16_t event, std::uint16_t error) {
+  return static_cast<std::uint32_t>(event) | (static_cast<std::uint32_t>(error) << 16);
+}
+
+// Sockets alive in the handle table (for leak checks).
+int OpenSocketCount();
+
+}  // namespace winsock
