@@ -2,16 +2,24 @@
 
 #include <unistd.h>
 
-#include <cerrno>
+#include "platform/rtl/FdWrite.h"
+#include "platform/rtl/SjisToUtf8.h"
+#include "platform/rtl/TerminalCharset.h"
 
 namespace rtl {
 
 void WriteReport(std::string_view text) {
-  while (!text.empty()) {
-    ssize_t n = ::write(STDERR_FILENO, text.data(), text.size());
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return;
-    text.remove_prefix(static_cast<std::size_t>(n));
+  try {
+    if (!IsUtf8Terminal(STDERR_FILENO)) {
+      detail::WriteAll(STDERR_FILENO, text);
+      return;
+    }
+    SjisToUtf8 converter;
+    std::string utf8 = converter.Convert(text);
+    utf8 += converter.Finish();
+    detail::WriteAll(STDERR_FILENO, utf8);
+  } catch (...) {
+    // A report that cannot be made (no memory) must not become a new failure.
   }
 }
 

@@ -1,9 +1,6 @@
 #include "platform/vcl/TApplication.h"
 
 #include <errno.h>
-#include <unistd.h>
-
-#include <cstring>
 
 #include "platform/rtl/Report.h"
 #include "platform/win/MessageQueue.h"
@@ -11,6 +8,7 @@
 namespace vcl {
 namespace {
 
+// The program's file name without its extension, as the original's default title.
 std::string ProgramTitle() {
   std::string name = program_invocation_short_name;
   auto dot = name.rfind('.');
@@ -34,6 +32,7 @@ void TApplication::DestroyForms() {
 }
 
 win::HWND TApplication::Handle() {
+  // Hidden, like every window here; it only has to exist.
   if (FHandle == 0) FHandle = win::AllocateHWnd([](win::TMessage&) {});
   return FHandle;
 }
@@ -69,7 +68,10 @@ void TApplication::Run() {
   } while (!FTerminated);
 }
 
-void TApplication::Terminate() { win::PostQuitMessage(0); }
+// The flag, not a quit message: a quit would wait behind messages already
+// posted, and the loop must stop after the message being handled. Inside a
+// nested wait the flag is seen when the wait has returned to Run.
+void TApplication::Terminate() { FTerminated = true; }
 
 void TApplication::HandleException(TObject* Sender) {
   try {
@@ -90,8 +92,8 @@ void TApplication::ShowException(const Exception& E) { ShowText(E.Message); }
 
 void TApplication::ShowText(const std::string& message) {
   std::string text = message;
-  // The original adds a full stop unless the text ends in one or in a
-  // character that sorts before it.
+  // A full stop is added unless the text ends in one or in a character that
+  // sorts before it (a blank, "!", ",", "-" ...).
   if (!text.empty() && static_cast<unsigned char>(text.back()) > '.') text += '.';
   rtl::WriteReport(Title + "\n" + text + "\n");
 }

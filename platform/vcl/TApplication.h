@@ -50,7 +50,8 @@ class TApplication : public TComponent {
   void ProcessMessages();
   // Handles one message, or waits for one when none is there.
   void HandleMessage();
-  // Asks the loop to stop after the current message.
+  // Stops Run after the current message; requested inside a nested wait, it
+  // takes effect when the wait has returned.
   void Terminate();
   bool Terminated() const { return FTerminated; }
 

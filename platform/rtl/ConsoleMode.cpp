@@ -1,0 +1,95 @@
+#include "platform/rtl/ConsoleMode.h"
+
+#include <errno.h>
+#include <unistd.h>
+
+#include <cxxabi.h>
+
+#include <cstdlib>
+#include <exception>
+#include <memory>
+#include <typeinfo>
+
+#include "platform/rtl/ConsoleOutput.h"
+#include "platform/rtl/Report.h"
+#include "platform/rtl/RtlTexts.h"
+#include "platform/vcl/Exception.h"
+#include "platform/vcl/Format.h"
+
+namespace rtl {
+namespace {
+
+bool g_console = false;
+constexpr int kFatalExitCode = 1;
+
+std::string ShortTypeName(const std::type_info& type) {
+  int status = 0;
+  std::unique_ptr<char, decltype(&std::free)> demangled(
+      abi::__cxa_demangle(type.name(), nullptr, nullptr, &status), &std::free);
+  std::string name = (status == 0 && demangled) ? demangled.get() : type.name();
+  auto colon = name.rfind("::");
+  return colon == std::string::npos ? name : name.substr(colon + 2);
+}
+
+// Gives what the report needs of the exception being handled.
+struct FatalInfo {
+  std::string className;
+  const void* address = nullptr;
+  std::string message;
+};
+
+FatalInfo Describe() {
+  try {
+    throw;
+  } catch (const vcl::Exception& e) {
+    return {e.ClassName(), e.ExceptAddr(), e.Message};
+  } catch (const std::exception& e) {
+    // Not one of the framework's exceptions: its type's name, but no raise address.
+    return {ShortTypeName(typeid(e)), nullptr, e.what()};
+  } catch (...) {
+    return {"Exception", nullptr, ""};
+  }
+}
+
+}  // namespace
+
+void SetConsoleMode() { g_console = true; }
+
+bool IsConsole() { return g_console; }
+
+std::string FatalReportText(std::string_view className, std::string_view moduleName,
+                            const void* address, std::string_view message) {
+  std::string text = vcl::Format(texts::kFatalReportFormat, {className, moduleName, address});
+  text += '\n';
+  text.append(message);
+  if (!message.empty() && message.back() != '.') text += '.';
+  text += "\r\n";
+  return text;
+}
+
+std::string ModuleName() {
+  char path[4096];
+  ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1);
+  if (n <= 0) return program_invocation_short_name;
+  std::string_view full(path, static_cast<std::size_t>(n));
+  auto slash = full.rfind('/');
+  return std::string(slash == std::string_view::npos ? full : full.substr(slash + 1));
+}
+
+int ReportFatalException() noexcept {
+  try {
+    FatalInfo info = Describe();
+    std::string report = FatalReportText(info.className, ModuleName(), info.address, info.message);
+    if (g_console) {
+      Write(report);
+      FlushOutput();
+    } else {
+      WriteReport(report);
+    }
+  } catch (...) {
+    // Standard output is gone or memory is short: the exit code still tells.
+  }
+  return kFatalExitCode;
+}
+
+}  // namespace rtl
