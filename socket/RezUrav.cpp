@@ -96,14 +96,4 @@ std::string VOduRude::ConvertKanjiCode(const std::string& Text) const {
   return ConvertKanjiCodeText(Text);
 }
 
-void VOduRude::WndProc(win::TMessage&) {}
-
-void VOduRude::TimeOutTick(vcl::TObject*) {
-  if (!FSending) return;
-  if (TimeOut <= 0) return;
-  ++FTickCount;
-  // Repeats on every further tick while the send is still blocked.
-  if (FTickCount > TimeOut) winsock::WSACancelBlockingCall();
-}
-
 }  // namespace RezUrav

@@ -56,15 +56,46 @@ class VOduRude : public vcl::TComponent {
   // state carried over from block to block. Reads no field of the component.
   std::string ConvertKanjiCode(const std::string& Text) const;
 
-  // Handler of the hidden notification window.
+  // Opens the socket as ServerMode says (listens, or connects to
+  // TargetIPAddress:TargetPort, without blocking when onConnect is assigned)
+  // and returns it. With Share, a socket already held is returned instead.
+  // Raises ECommError when a step fails; ErrorNumber keeps the number.
+  std::int32_t Open(bool Share);
+  // Stops notifications for S and closes it (in server mode the listening
+  // socket too); the component is left without a socket.
+  void CloseSocket(std::int32_t S);
+  // Handler of the hidden notification window: WM_SOCKETNOTIFY becomes events.
   void WndProc(win::TMessage& Message);
+  // Raise the events; an exception from a handler goes to the application's
+  // report and no further.
+  virtual void DoReceive(std::int32_t S);
+  virtual void DoAccept();
+  virtual void DoConnect(std::int32_t S);
+  virtual void DoClose(std::int32_t S);
   // OnTimer of the 100 ms timer: the watchdog that cancels a send that hangs.
   void TimeOutTick(vcl::TObject* Sender);
+
+  // Sends what Windows Sockets takes at once and returns the count taken.
+  std::int32_t SendBuffer(std::int32_t Socket, const void* Buffer, std::int32_t Count);
+  std::int32_t SendString(std::int32_t Socket, std::string Text);
+  // Receives up to Count bytes; with none waiting, waits in 100 ms periods
+  // (TimeOut + 1 of them) while the message loop keeps running. 0 means the
+  // peer closed the connection.
+  std::int32_t ReceiveBuffer(std::int32_t Socket, void* Buffer, std::int32_t Count);
+  // As ReceiveBuffer; Text gets the block up to its first NUL, converted to
+  // Shift_JIS. Text is untouched when it raises.
+  std::int32_t ReceiveString(std::int32_t Socket, std::string& Text, std::int32_t Count);
 
  private:
   // Frees what exists, in the order of destruction; shared by the destructor
   // and a failed construction.
   void Release();
+  // Records the last error and raises ECommError with `prefix` before its text.
+  [[noreturn]] void RaiseLastError(const std::string& prefix);
+  [[noreturn]] void Raise(const std::string& prefix);
+  int Select(winsock::SOCKET s, long events);
+  // Waits for FReceiveEvent in 100 ms periods; true when it was signalled.
+  bool WaitForReceiveSignal();
 
   win::HWND FWindowHandle = 0;
   std::string FSelfName;

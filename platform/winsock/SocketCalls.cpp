@@ -161,7 +161,10 @@ int connect(SOCKET s, const sockaddr* name, int nameLength) {
     return Fail(WSAEWOULDBLOCK);
   }
 
-  if (err == 0) return 0;
+  if (err == 0) {
+    e->connected = true;
+    return 0;
+  }
   if (err != EINPROGRESS) return Fail(detail::FromErrno(err));
   long result = BlockingCall(s, POLLOUT, [](SocketEntry& entry) -> long {
     pollfd p{entry.fd, POLLOUT, 0};
@@ -175,6 +178,7 @@ int connect(SOCKET s, const sockaddr* name, int nameLength) {
     errno = soError;
     return soError == 0 ? 0 : -1;
   });
+  if (SocketEntry* done = FindSocket(s); result == 0 && done != nullptr) done->connected = true;
   return static_cast<int>(result);
 }
 
@@ -208,6 +212,7 @@ SOCKET accept(SOCKET s, sockaddr* address, int* addressLength) {
   // The new socket reports to the listening socket's window, message and mask.
   listening = FindSocket(s);
   SocketEntry* e = FindSocket(accepted);
+  e->connected = true;
   if (listening != nullptr) {
     e->nonBlocking = listening->nonBlocking;
     e->window = listening->window;
@@ -227,6 +232,8 @@ int send(SOCKET s, const char* buffer, int length, int flags) {
   if (e == nullptr) return Fail(WSAENOTSOCK);
   if (length < 0 || (buffer == nullptr && length > 0)) return Fail(WSAEFAULT);
   if (flags != 0) return Fail(WSAEOPNOTSUPP);
+  // Linux answers EPIPE for a socket that never connected.
+  if (!e->connected && !e->connecting) return Fail(WSAENOTCONN);
   if (e->nonBlocking) {
     ssize_t n = ::send(e->fd, buffer, static_cast<size_t>(length), MSG_NOSIGNAL);
     return n < 0 ? FailFromErrno() : static_cast<int>(n);

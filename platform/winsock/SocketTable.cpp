@@ -44,7 +44,8 @@ short Interest(const SocketEntry& e) {
   if (e.window == 0 || e.mask == 0 || e.waitForRecv) return 0;
   if (e.connecting) return POLLOUT;  // the outcome also ends the wait of other events
   if (e.listening) return Selected(e, FD_ACCEPT) && !e.acceptPosted ? POLLIN : 0;
-  if (e.closePosted) return 0;
+  // An unconnected socket polls as hung up: there is nothing to watch yet.
+  if (!e.connected || e.closePosted) return 0;
   short events = 0;
   if (Selected(e, FD_READ) && !e.readPosted) events |= POLLIN;
   if (Selected(e, FD_CLOSE)) events |= POLLRDHUP;
@@ -81,6 +82,7 @@ void OnReady(SOCKET s, short revents) {
   if (e->connecting) {
     e->connecting = false;
     int err = TakeSocketError(*e);
+    e->connected = err == 0;
     if (Selected(*e, FD_CONNECT)) Post(s, *e, FD_CONNECT, err == 0 ? 0 : FromErrno(err));
   } else if (e->listening) {
     Post(s, *e, FD_ACCEPT, 0);
@@ -140,7 +142,7 @@ void PostConditionsThatHold(SOCKET s) {
       Post(s, *e, FD_ACCEPT, 0);
       e->acceptPosted = true;
     }
-  } else if (!e->connecting) {
+  } else if (e->connected) {
     pollfd p{e->fd, POLLIN | POLLRDHUP, 0};
     if (::poll(&p, 1, 0) == 1 && p.revents != 0) OnConnectedReady(s, *e, p.revents);
   }

@@ -19,6 +19,7 @@ struct SocketEntry {
   long mask = 0;
   bool listening = false;
   bool connecting = false;     // a non-blocking connect waits for its FD_CONNECT
+  bool connected = false;      // a connection was made (connect or accept)
   bool readPosted = false;     // FD_READ posted; re-enabled by recv
   bool acceptPosted = false;   // FD_ACCEPT posted; re-enabled by accept
   bool closePosted = false;    // FD_CLOSE is posted at most once
