@@ -124,7 +124,9 @@ TEST_F(VOduRudeTransfer, ReceiveStringCutsAtNulButCountsEveryByte) {
     EXPECT_EQ(text, c.text);
     std::string rest;
     auto left = static_cast<std::int32_t>(c.sent.size()) - c.result;
-    if (left > 0) EXPECT_EQ(rez->ReceiveString(s, rest, left), left);
+    if (left > 0) {
+      EXPECT_EQ(rez->ReceiveString(s, rest, left), left);
+    }
   }
 }
 
