@@ -1,0 +1,257 @@
+// The product conversion against the plain step-by-step one in the test tree,
+// block sequence by block sequence, comparing the result and the state that
+// each leaves (KanjiCode, and the carried KanjiMode and KanaMode). Inputs come
+// from a seeded generator, so a failure repeats.
+#include <gtest/gtest.h>
+#include <iconv.h>
+
+#include <cstdint>
+#include <random>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "socket/KanjiConvert.h"
+#include "tests/support/LiteralKanjiConvert.h"
+#include "tests/support/Sjis.h"
+
+namespace {
+
+using testing_support::Hex;
+using testing_support::LiteralKanjiConvert;
+using Blocks = std::vector<std::string>;
+
+class Random {
+ public:
+  explicit Random(std::uint32_t seed) : engine_(seed) {}
+  // Uniform enough for test data, and the same on every standard library.
+  std::size_t Below(std::size_t n) { return n == 0 ? 0 : engine_() % n; }
+  bool OneIn(std::size_t n) { return Below(n) == 0; }
+  template <typename T, std::size_t N>
+  T Pick(const T (&items)[N]) {
+    return items[Below(N)];
+  }
+
+ private:
+  std::mt19937 engine_;
+};
+
+const unsigned char kSpecialBytes[] = {0x0A, 0x0D, 0x0E, 0x0F, 0x1A, 0x1B, 0x24, 0x28, 0x40, 0x42,
+                                       0x49, 0x4A, 0x80, 0x8E, 0x9B, 0xA0, 0xA1, 0xDF, 0xFE, 0xFF};
+
+// Random bytes mostly make a Shift_JIS first line, which is not walked; these
+// beginnings steer blocks into the JIS and EUC-JP walks too.
+const char* const kFirstLines[] = {"", "", "ok\r\n", "\n", "\xA4\xA2\r\n", "\x8E\xB1\xA4\xA2\n"};
+
+std::string Shown(const Blocks& blocks) {
+  std::string out;
+  for (const std::string& b : blocks) out += "[" + Hex(b.substr(0, 400)) + "] ";
+  return out;
+}
+
+// Runs both conversions over the blocks in turn, from the given modes.
+testing::AssertionResult SameAsLiteral(const Blocks& blocks, std::uint8_t kanji,
+                                       std::uint8_t kana) {
+  LiteralKanjiConvert literal;
+  literal.KanjiMode = RezUrav::KanjiMode = kanji;
+  literal.KanaMode = RezUrav::KanaMode = kana;
+  literal.KanjiCode = RezUrav::KanjiCode = 0;
+  for (std::size_t i = 0; i < blocks.size(); ++i) {
+    const std::string expected = literal.ConvertKanjiCode(blocks[i]);
+    const std::string actual = RezUrav::ConvertKanjiCodeText(blocks[i]);
+    if (actual != expected || RezUrav::KanjiCode != literal.KanjiCode ||
+        RezUrav::KanjiMode != literal.KanjiMode || RezUrav::KanaMode != literal.KanaMode) {
+      return testing::AssertionFailure()
+             << "block " << i + 1 << " of " << Shown(blocks) << "from modes " << int{kanji} << "/"
+             << int{kana} << "\n  product: " << Hex(actual) << " code " << RezUrav::KanjiCode
+             << " modes " << int{RezUrav::KanjiMode} << "/" << int{RezUrav::KanaMode}
+             << "\n  literal: " << Hex(expected) << " code " << literal.KanjiCode << " modes "
+             << int{literal.KanjiMode} << "/" << int{literal.KanaMode};
+    }
+  }
+  return testing::AssertionSuccess();
+}
+
+testing::AssertionResult SameAsLiteralFromAnyModes(const Blocks& blocks, Random& random) {
+  const std::uint8_t modes[] = {0, RezUrav::ModeOn};
+  return SameAsLiteral(blocks, random.Pick(modes), random.Pick(modes));
+}
+
+// --- Real text ------------------------------------------------------------------
+
+std::string Encode(std::string_view utf8, const char* charset) {
+  iconv_t cd = iconv_open(charset, "UTF-8");
+  if (cd == reinterpret_cast<iconv_t>(-1)) throw std::runtime_error(charset);
+  std::string in(utf8);
+  std::string out(in.size() * 4 + 16, '\0');
+  char* src = in.data();
+  size_t srcLeft = in.size();
+  char* dst = out.data();
+  size_t dstLeft = out.size();
+  size_t rc = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
+  if (rc != static_cast<size_t>(-1)) rc = iconv(cd, nullptr, nullptr, &dst, &dstLeft);
+  iconv_close(cd);
+  if (rc == static_cast<size_t>(-1)) throw std::runtime_error(std::string("iconv to ") + charset);
+  out.resize(out.size() - dstLeft);
+  return out;
+}
+
+// Characters whose mapping JIS X 0208, EUC-JP and code page 932 all agree on.
+const char* const kPieces[] = {
+    "あ", "い", "う", "え", "お", "か", "が", "き", "く", "け", "こ", "さ", "し", "す", "せ",
+    "そ", "た", "だ", "ち", "っ", "つ", "て", "で", "と", "な", "に", "の", "は", "ば", "ぱ",
+    "ま", "み", "も", "や", "ょ", "ら", "り", "る", "れ", "を", "ん", "ア", "イ", "ウ", "エ",
+    "カ", "ガ", "キ", "ク", "サ", "シ", "ス", "タ", "ト", "ド", "ナ", "ハ", "パ", "マ", "ル",
+    "ン", "ー", "日", "本", "語", "漢", "字", "変", "換", "通", "信", "装", "置", "接", "続",
+    "送", "受", "応", "答", "時", "間", "設", "定", "状", "態", "確", "認", "電", "源", "番",
+    "号", "名", "前", "開", "始", "終", "了", "機", "能", "管", "理", "、", "。", "「", "」",
+    "・", "ｱ", "ｲ", "ｳ", "ｶ", "ｷ", "ｻ", "ﾀ", "ﾃ", "ﾄ", "ﾊ", "ﾎ", "ﾏ", "ﾗ", "ﾝ", "ﾞ", "ﾟ",
+    "ｰ", "｡", "｢", "｣", "OK", "ERROR", "port", "23", "status", " ", " ", ": ", "=", ">", "-"};
+
+// A line of Japanese text in UTF-8, beginning with hiragana so that its
+// Shift_JIS form is detected as such, ending in CR LF.
+std::string Utf8Line(Random& random) {
+  std::string line = "こ";
+  for (std::size_t n = 1 + random.Below(40); n > 0; --n) line += random.Pick(kPieces);
+  return line + "\r\n";
+}
+
+std::vector<std::string> Utf8Lines(Random& random, std::size_t count) {
+  std::vector<std::string> lines;
+  for (std::size_t i = 0; i < count; ++i) lines.push_back(Utf8Line(random));
+  return lines;
+}
+
+// JIS with half-width katakana shifted by SO and SI instead of ESC ( I.
+std::string WithShiftOutIn(std::string jis) {
+  std::string out;
+  bool inKana = false;
+  for (std::size_t i = 0; i < jis.size(); ++i) {
+    if (jis.compare(i, 3, "\x1B(I") == 0) {
+      out += '\x0E';
+      inKana = true;
+      i += 2;
+      continue;
+    }
+    if (inKana && jis[i] == '\x1B') {
+      out += '\x0F';
+      inKana = false;
+    }
+    out += jis[i];
+  }
+  return out;
+}
+
+std::string Encoded(const std::vector<std::string>& lines, int encoding) {
+  std::string out;
+  for (const std::string& line : lines) {
+    switch (encoding) {
+      case 0: out += Encode(line, "ISO-2022-JP-2"); break;
+      case 1: out += WithShiftOutIn(Encode(line, "ISO-2022-JP-2")); break;
+      case 2: out += Encode(line, "EUC-JP"); break;
+      default: out += Encode(line, "CP932"); break;
+    }
+  }
+  return out;
+}
+
+// Cuts text into blocks at random points, through characters and escapes.
+Blocks RandomCuts(const std::string& text, Random& random, std::size_t maxBlock) {
+  Blocks blocks;
+  for (std::size_t at = 0; at < text.size();) {
+    const std::size_t n = random.Below(maxBlock + 1);
+    blocks.push_back(text.substr(at, n));
+    at += n;
+  }
+  return blocks;
+}
+
+void Mutate(Blocks& blocks, Random& random) {
+  for (std::size_t n = random.Below(4); n > 0; --n) {
+    std::string& b = blocks[random.Below(blocks.size())];
+    if (!b.empty()) b[random.Below(b.size())] = static_cast<char>(random.Pick(kSpecialBytes));
+  }
+}
+
+// --- The generated cases ----------------------------------------------------------
+
+TEST(KanjiDifferential, RandomBytes) {
+  Random random(20261211);
+  for (int round = 0; round < 20000; ++round) {
+    Blocks blocks(1 + random.Below(6));
+    for (std::string& b : blocks) {
+      b = random.Pick(kFirstLines);
+      for (std::size_t n = random.Below(80); n > 0; --n) {
+        unsigned char c = static_cast<unsigned char>(random.Below(256));
+        if (c == 0 && !random.OneIn(16)) c = 0x01;  // a NUL now and then, not every 256th byte
+        b += static_cast<char>(c);
+      }
+    }
+    ASSERT_TRUE(SameAsLiteralFromAnyModes(blocks, random)) << "round " << round;
+  }
+}
+
+TEST(KanjiDifferential, SpecialBytes) {
+  Random random(4242);
+  for (int round = 0; round < 40000; ++round) {
+    Blocks blocks(1 + random.Below(6));
+    for (std::string& b : blocks) {
+      for (std::size_t n = random.Below(40); n > 0; --n) {
+        b += random.OneIn(8) ? static_cast<char>(0x21 + random.Below(0x5E))
+                             : static_cast<char>(random.Pick(kSpecialBytes));
+      }
+    }
+    ASSERT_TRUE(SameAsLiteralFromAnyModes(blocks, random)) << "round " << round;
+  }
+}
+
+// Long lines with a shift, an escape or SS2 every few bytes: many removals in
+// one block, where the product must not lose track of the next LF.
+TEST(KanjiDifferential, DenseShiftsInLongBlocks) {
+  const char* const tokens[] = {"\x1B$B",   "\x1B(B", "\x1B(I", "\x1B(J",  "\x0E",   "\x0F",
+                                "\x8E\xB1", "\x8E",   "\x9B",   "\xA4\xA2", "\x24\x22", "1",
+                                "a",        "\x80",   "\x8A",   "\r",      "\x1B",   "\xB1"};
+  Random random(777);
+  for (int round = 0; round < 400; ++round) {
+    Blocks blocks(1 + random.Below(3));
+    for (std::string& b : blocks) {
+      b = random.Pick(kFirstLines);
+      for (std::size_t n = random.Below(1500); n > 0; --n) {
+        b += random.OneIn(200) ? "\n" : random.Pick(tokens);
+      }
+    }
+    ASSERT_TRUE(SameAsLiteralFromAnyModes(blocks, random)) << "round " << round;
+  }
+}
+
+TEST(KanjiDifferential, RealTextCutAnywhere) {
+  Random random(31337);
+  for (int round = 0; round < 1500; ++round) {
+    const std::vector<std::string> lines = Utf8Lines(random, 1 + random.Below(12));
+    std::string text = Encoded(lines, static_cast<int>(random.Below(4)));
+    if (random.OneIn(4)) text += Encoded(Utf8Lines(random, 3), static_cast<int>(random.Below(4)));
+    Blocks blocks = RandomCuts(text, random, random.OneIn(2) ? 16 : 600);
+    if (random.OneIn(2)) Mutate(blocks, random);
+    ASSERT_TRUE(SameAsLiteralFromAnyModes(blocks, random)) << "round " << round;
+  }
+}
+
+// Line by line, well-formed JIS and EUC-JP come out as iconv's code page 932
+// text, and Shift_JIS passes; checked without the literal conversion.
+TEST(KanjiDifferential, RealTextLinesConvertLikeIconv) {
+  Random random(2718);
+  RezUrav::KanjiMode = RezUrav::KanaMode = 0;
+  for (const std::string& line : Utf8Lines(random, 300)) {
+    const std::string expected = testing_support::Sjis(line);
+    for (const char* charset : {"ISO-2022-JP-2", "EUC-JP", "CP932"}) {
+      const std::string encoded = Encode(line, charset);
+      ASSERT_EQ(Hex(RezUrav::ConvertKanjiCodeText(encoded)), Hex(expected))
+          << charset << ": " << Hex(encoded);
+      ASSERT_EQ(RezUrav::KanjiMode, 0);
+      ASSERT_EQ(RezUrav::KanaMode, 0);
+    }
+  }
+}
+
+}  // namespace
