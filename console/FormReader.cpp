@@ -56,10 +56,12 @@ using Rez = RezUrav::VOduRude;
 
 // The published properties of the socket component, each through its writer.
 const Writer<Rez> kRezUravWriters[] = {
-    {"SelfName", [](Rez& c, const StoredProperty& p, const MethodLookup&) { c.SetSelfName(AsText(p)); }},
+    {"SelfName",
+     [](Rez& c, const StoredProperty& p, const MethodLookup&) { c.SetSelfName(AsText(p)); }},
     {"SelfIPAddress",
      [](Rez& c, const StoredProperty& p, const MethodLookup&) { c.SetSelfIPAddress(AsText(p)); }},
-    {"SelfPort", [](Rez& c, const StoredProperty& p, const MethodLookup&) { c.SelfPort = AsInteger(p); }},
+    {"SelfPort",
+     [](Rez& c, const StoredProperty& p, const MethodLookup&) { c.SelfPort = AsInteger(p); }},
     {"TargetHost",
      [](Rez& c, const StoredProperty& p, const MethodLookup&) { c.SetTargetHost(AsText(p)); }},
     {"TargetIPAddress",
@@ -72,7 +74,8 @@ const Writer<Rez> kRezUravWriters[] = {
      [](Rez& c, const StoredProperty& p, const MethodLookup&) { c.ServerMode = AsBoolean(p); }},
     {"ErrorNumber",
      [](Rez& c, const StoredProperty& p, const MethodLookup&) { c.ErrorNumber = AsInteger(p); }},
-    {"TimeOut", [](Rez& c, const StoredProperty& p, const MethodLookup&) { c.TimeOut = AsInteger(p); }},
+    {"TimeOut",
+     [](Rez& c, const StoredProperty& p, const MethodLookup&) { c.TimeOut = AsInteger(p); }},
     {"onReceive",
      [](Rez& c, const StoredProperty& p, const MethodLookup& m) {
        c.onReceive = AsMethod<RezUrav::TCommNotifyEvent>(p, m);
@@ -92,25 +95,21 @@ const Writer<Rez> kRezUravWriters[] = {
 };
 
 const Writer<vcl::TTimer> kTimerWriters[] = {
-    {"Enabled",
-     [](vcl::TTimer& t, const StoredProperty& p, const MethodLookup&) { t.SetEnabled(AsBoolean(p)); }},
+    {"Enabled", [](vcl::TTimer& t, const StoredProperty& p,
+                   const MethodLookup&) { t.SetEnabled(AsBoolean(p)); }},
     {"Interval",
      [](vcl::TTimer& t, const StoredProperty& p, const MethodLookup&) {
        std::int32_t ms = AsInteger(p);
        if (ms < 0) Invalid(p.Name);
        t.SetInterval(static_cast<win::UINT>(ms));
      }},
-    {"OnTimer",
-     [](vcl::TTimer& t, const StoredProperty& p, const MethodLookup& m) {
-       t.SetOnTimer(AsMethod<vcl::TNotifyEvent>(p, m));
-     }},
+    {"OnTimer", [](vcl::TTimer& t, const StoredProperty& p,
+                   const MethodLookup& m) { t.SetOnTimer(AsMethod<vcl::TNotifyEvent>(p, m)); }},
 };
 
 const Writer<vcl::TForm> kFormWriters[] = {
-    {"OnCreate",
-     [](vcl::TForm& f, const StoredProperty& p, const MethodLookup& m) {
-       f.OnCreate = AsMethod<vcl::TNotifyEvent>(p, m);
-     }},
+    {"OnCreate", [](vcl::TForm& f, const StoredProperty& p,
+                    const MethodLookup& m) { f.OnCreate = AsMethod<vcl::TNotifyEvent>(p, m); }},
 };
 
 }  // namespace

@@ -41,7 +41,8 @@ PublishedMethod FindMethod(TForm1& form, std::string_view name) {
       {"RezUrav1Connect", &TForm1::RezUrav1Connect},
   };
   for (const auto& [n, method] : kNotify)
-    if (n == name) return vcl::TNotifyEvent([&form, method](vcl::TObject* s) { (form.*method)(s); });
+    if (n == name)
+      return vcl::TNotifyEvent([&form, method](vcl::TObject* s) { (form.*method)(s); });
   for (const auto& [n, method] : kCommNotify)
     if (n == name)
       return RezUrav::TCommNotifyEvent(

@@ -15,7 +15,8 @@ const iconv_t kNoConverter = reinterpret_cast<iconv_t>(-1);
 SjisToUtf8::SjisToUtf8() : FConverter(::iconv_open("UTF-8", "CP932")) {}
 
 SjisToUtf8::~SjisToUtf8() {
-  if (static_cast<iconv_t>(FConverter) != kNoConverter) ::iconv_close(static_cast<iconv_t>(FConverter));
+  if (static_cast<iconv_t>(FConverter) != kNoConverter)
+    ::iconv_close(static_cast<iconv_t>(FConverter));
 }
 
 std::string SjisToUtf8::Convert(std::string_view piece) {

@@ -1,0 +1,82 @@
+// A fixture for the main form: a fresh application object in place of the
+// global one, the command-line words of the test, and standard output
+// captured in a temporary file.
+#pragma once
+
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "console/Unit1.h"
+#include "platform/rtl/ConsoleOutput.h"
+#include "platform/rtl/ParamStr.h"
+#include "platform/vcl/TApplication.h"
+#include "platform/win/MessageQueue.h"
+
+namespace console_testing {
+
+class FormFixture : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    FSavedApplication = vcl::Application;
+    vcl::Application = &app;
+    FSavedStdout = ::dup(STDOUT_FILENO);
+    FStdout = std::tmpfile();
+    ::dup2(::fileno(FStdout), STDOUT_FILENO);
+  }
+  void TearDown() override {
+    app.DestroyForms();
+    Unit1::Form1 = nullptr;
+    vcl::Application = FSavedApplication;
+    rtl::CloseOutput();
+    ::dup2(FSavedStdout, STDOUT_FILENO);
+    ::close(FSavedStdout);
+    std::fclose(FStdout);
+  }
+
+  // Creates Form1 as the program does, with these words after the program name.
+  void CreateForm1(std::vector<const char*> args) {
+    args.insert(args.begin(), "vardex");
+    rtl::SetArguments(static_cast<int>(args.size()), args.data());
+    app.CreateForm(Unit1::Form1);
+    form = Unit1::Form1;
+  }
+
+  // What reached standard output so far (held bytes flushed first).
+  std::string Output() {
+    rtl::FlushOutput();
+    std::string out;
+    char buf[1024];
+    off_t at = 0;
+    for (ssize_t n; (n = ::pread(::fileno(FStdout), buf, sizeof buf, at)) > 0; at += n)
+      out.append(buf, static_cast<std::size_t>(n));
+    return out;
+  }
+
+  // Runs the message loop with a reaper, so a run that does not end fails.
+  void RunBounded(win::UINT limitMs = 5000) {
+    bool reaped = false;
+    win::HWND reaper = win::AllocateHWnd([&](win::TMessage&) {
+      reaped = true;
+      app.Terminate();
+    });
+    win::SetTimer(reaper, 1, limitMs);
+    app.Run();
+    win::DeallocateHWnd(reaper);
+    EXPECT_FALSE(reaped) << "the run did not end by itself";
+  }
+
+  vcl::TApplication app{nullptr};
+  Unit1::TForm1* form = nullptr;
+
+ private:
+  vcl::TApplication* FSavedApplication = nullptr;
+  int FSavedStdout = -1;
+  FILE* FStdout = nullptr;
+};
+
+}  // namespace console_testing
