@@ -31,13 +31,14 @@ std::string ShortTypeName(const std::type_info& type) {
   return colon == std::string::npos ? name : name.substr(colon + 2);
 }
 
-// Gives what the report needs of the exception being handled.
+// What the report needs of an exception.
 struct FatalInfo {
   std::string className;
   const void* address = nullptr;
   std::string message;
 };
 
+// Call while an exception is being handled.
 FatalInfo Describe() {
   try {
     throw;
