@@ -1,6 +1,7 @@
 #include "platform/rtl/ConsoleMode.h"
 
 #include <errno.h>
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cxxabi.h>
@@ -31,6 +32,19 @@ std::string ShortTypeName(const std::type_info& type) {
   return colon == std::string::npos ? name : name.substr(colon + 2);
 }
 
+// A standard descriptor that is not open gets a read-only /dev/null: writes to
+// it still fail (EBADF), as to a closed handle, but no socket can take its
+// number later and receive text meant for standard output.
+void HoldClosedStandardDescriptors() {
+  for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
+    if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+    int held = ::open("/dev/null", O_RDONLY);
+    if (held < 0 || held == fd) continue;
+    ::dup2(held, fd);
+    ::close(held);
+  }
+}
+
 // What the report needs of an exception.
 struct FatalInfo {
   std::string className;
@@ -54,7 +68,10 @@ FatalInfo Describe() {
 
 }  // namespace
 
-void SetConsoleMode() { g_console = true; }
+void SetConsoleMode() {
+  g_console = true;
+  HoldClosedStandardDescriptors();
+}
 
 bool IsConsole() { return g_console; }
 

@@ -10,7 +10,9 @@
 
 namespace rtl {
 
-// Switches the run-time library to console mode; call first thing in the entry.
+// Switches the run-time library to console mode; call first thing in the
+// entry. A standard descriptor that is not open is held by one that refuses
+// writes, so writing to it fails as before but its number stays taken.
 void SetConsoleMode();
 bool IsConsole();
 
