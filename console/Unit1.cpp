@@ -26,6 +26,18 @@ namespace {
 // The port used for a port argument that is not a whole number.
 constexpr std::int32_t kPortOfNoNumber = 8000;
 constexpr win::UINT kConnectLimitMs = 5000;
+constexpr win::UINT kAnswerLimitMs = 2000;
+constexpr win::UINT kConnectErrorEndMs = 1000;
+constexpr win::UINT kEndNowMs = 1;
+constexpr std::int32_t kConnectErrorPauseMs = 500;
+// Bytes taken per read notification; what remains brings another notification.
+constexpr std::int32_t kReadLimit = 65536;
+// The device's refusal, and the marks of its prompt.
+constexpr std::string_view kRefusalMark = "Too";
+constexpr std::string_view kPromptMarks = ".>";
+// Older received text kept for the searches.
+constexpr std::size_t kAccumulatorSize = 255;
+constexpr std::size_t kSplitMarkTail = kRefusalMark.size() - 1;
 
 // The form's published methods by name, for the event bindings of its description.
 PublishedMethod FindMethod(TForm1& form, std::string_view name) {
@@ -121,10 +133,28 @@ void TForm1::FormCreate(vcl::TObject*) {
   ExchangeState = 1;
   RezUrav1->TargetIPAddress = rtl::ParamStr(1);
   RezUrav1->TargetPort = rtl::StrToIntDef(rtl::ParamStr(2), kPortOfNoNumber);
-  // The limit for reaching the device's prompt starts now; the stored
-  // interval already is that limit, so setting it again changes nothing.
-  Timer1->SetEnabled(true);
-  Timer1->SetInterval(kConnectLimitMs);
+  StartConnection();
+}
+
+void TForm1::StartConnection() {
+  try {
+    // The limit for reaching the device's prompt starts now; the stored
+    // interval already is that limit, so setting it again changes nothing.
+    Timer1->SetEnabled(true);
+    Timer1->SetInterval(kConnectLimitMs);
+    DeviceSocket = RezUrav1->Open(false);
+  } catch (...) {
+    // The component's own text is not shown: scripts look for this line only.
+    Delay(kConnectErrorPauseMs);
+    try {
+      ExchangeState = 0;
+      rtl::WriteLn(texts::kConnectError);
+    } catch (...) {
+    }
+    Timer1->SetEnabled(false);
+    Timer1->SetInterval(kConnectErrorEndMs);
+    Timer1->SetEnabled(true);
+  }
 }
 
 void TForm1::Timer1Timer(vcl::TObject*) {
@@ -133,13 +163,45 @@ void TForm1::Timer1Timer(vcl::TObject*) {
   Close();
 }
 
-// Bound from the description; the exchange with the device handles the
-// blocks here once it opens the connection, which it does not do yet.
-void TForm1::RezUrav1Receive(vcl::TObject*, std::int32_t) {}
+void TForm1::RezUrav1Receive(vcl::TObject*, std::int32_t) {
+  std::string block;
+  RezUrav1->ReceiveString(DeviceSocket, block, kReadLimit);
+  Accumulate(block);
+  if (FReceivedText.find(kRefusalMark) != std::string::npos) {
+    ExchangeState = 0;
+    Timer1->SetInterval(kEndNowMs);
+    rtl::Write(texts::kTooManyUsers);
+  }
+  switch (ExchangeState) {
+    case 1:
+      if (FReceivedText.find_first_of(kPromptMarks) != std::string::npos) {
+        FReceivedText.clear();
+        ExchangeState = 2;
+        RezUrav1->SendString(DeviceSocket, rtl::ParamStr(3) + "\r");
+      }
+      break;
+    case 2:
+      rtl::Write(block);
+      // Only the first block of the answer restarts the countdown: later ones
+      // assign the value it already has.
+      Timer1->SetInterval(kAnswerLimitMs);
+      break;
+    default:
+      break;
+  }
+}
+
+void TForm1::Accumulate(const std::string& block) {
+  // Keeps the newest older text, so that a mark that arrived in an earlier
+  // block, or is split across two, is still found; at least the two bytes a
+  // split three-byte mark needs, whatever the size of the block.
+  std::size_t keep = std::max(kSplitMarkTail, kAccumulatorSize - std::min(block.size(), kAccumulatorSize));
+  if (FReceivedText.size() > keep) FReceivedText.erase(0, FReceivedText.size() - keep);
+  FReceivedText += block;
+}
 
 void TForm1::RezUrav1Close(vcl::TObject*, std::int32_t) { Close(); }
 
-// Bound from the description; see RezUrav1Receive.
-void TForm1::RezUrav1Connect(vcl::TObject*, std::int32_t) {}
+void TForm1::RezUrav1Connect(vcl::TObject*, std::int32_t) { ExchangeState = 1; }
 
 }  // namespace Unit1

@@ -30,11 +30,13 @@ class TForm1 : public vcl::TForm {
   // waiting messages at least once and every message that came meanwhile.
   void Delay(std::int32_t ms);
   // Hides the windows, reads the command line: the usage text, or the target
-  // of the exchange.
+  // and the start of the connection to the device.
   void FormCreate(vcl::TObject* Sender);
   // Ends the run; "Connect Time Out" when the prompt was still awaited.
   void Timer1Timer(vcl::TObject* Sender);
-  // Read notification of the device connection.
+  // Read notification of the device connection: a refusal ("Too") ends the
+  // run, the prompt ("." or ">") sends the command and CR once, and every
+  // block after the command is copied to standard output.
   void RezUrav1Receive(vcl::TObject* Sender, std::int32_t S);
   // The device closed the connection: the run ends at once, silently.
   void RezUrav1Close(vcl::TObject* Sender, std::int32_t S);
@@ -42,6 +44,12 @@ class TForm1 : public vcl::TForm {
   void RezUrav1Connect(vcl::TObject* Sender, std::int32_t S);
 
  private:
+  // Opens the device connection and arms the limits; "Connect Error" when
+  // the connection cannot even be started.
+  void StartConnection();
+  // Trims older text and adds the block to FReceivedText.
+  void Accumulate(const std::string& block);
+
   std::string FReceivedText;  // the newest received text, searched for the prompt
 };
 

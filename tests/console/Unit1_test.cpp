@@ -24,7 +24,7 @@ int CountLines(const std::string& text) {
 using Form1Test = FormFixture;
 
 TEST_F(Form1Test, BuiltFromItsStoredDescription) {
-  CreateForm1({"127.0.0.1", "23", "*password#POR1"});
+  CreateForm1({});  // the usage branch: nothing changes the stored values afterwards
   ASSERT_NE(form, nullptr);
   EXPECT_EQ(app.MainForm(), form);
   EXPECT_FALSE(form->Visible);
@@ -45,17 +45,19 @@ TEST_F(Form1Test, BuiltFromItsStoredDescription) {
   EXPECT_TRUE(form->RezUrav1->onClose);
   EXPECT_FALSE(form->RezUrav1->onAccept);
   EXPECT_TRUE(form->Timer1->OnTimer());
-  EXPECT_EQ(form->Timer1->Interval(), 5000u);
+  EXPECT_EQ(form->Timer1->Interval(), 1u) << "stored 5000; the usage branch then ends the run at once";
 }
 
 TEST_F(Form1Test, ThreeArgumentsSetTheTargetAndStartTheConnectLimit) {
-  CreateForm1({"192.168.10.1", "$17", "*password#POR1", "ignored"});
+  CreateForm1({"127.0.0.9", "$17", "*password#POR1", "ignored"});
   EXPECT_EQ(Unit1::ExchangeState, 1);
-  EXPECT_EQ(form->RezUrav1->TargetIPAddress, "192.168.10.1");
+  EXPECT_EQ(form->RezUrav1->TargetIPAddress, "127.0.0.9");
   EXPECT_EQ(form->RezUrav1->TargetPort, 23);
   EXPECT_TRUE(form->Timer1->Enabled());
   EXPECT_EQ(form->Timer1->Interval(), 5000u);
   EXPECT_EQ(Output(), "");
+  EXPECT_NE(Unit1::DeviceSocket, 0) << "the connection attempt has begun";
+  EXPECT_EQ(form->RezUrav1->ErrorNumber, 10035) << "and goes on without blocking";
 }
 
 TEST_F(Form1Test, APortThatIsNoNumberBecomes8000AndOthersAreKeptWhole) {

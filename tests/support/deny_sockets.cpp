@@ -1,6 +1,7 @@
-// deny-sockets PROGRAM [ARGS...]
+// deny-sockets [--connect] PROGRAM [ARGS...]
 // Runs PROGRAM with socket(2) failing with EACCES, as on a system whose
-// networking cannot be used. Everything else works as usual.
+// networking cannot be used; with --connect, only connect(2) fails, as when a
+// local firewall refuses the connection at once. Everything else works as usual.
 #include <errno.h>
 #include <linux/audit.h>
 #include <linux/filter.h>
@@ -11,18 +12,22 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <string_view>
 
 int main(int argc, char** argv) {
-  if (argc < 2) {
-    std::fprintf(stderr, "usage: deny-sockets PROGRAM [ARGS...]\n");
+  bool connectOnly = argc > 1 && std::string_view(argv[1]) == "--connect";
+  int first = connectOnly ? 2 : 1;
+  if (argc <= first) {
+    std::fprintf(stderr, "usage: deny-sockets [--connect] PROGRAM [ARGS...]\n");
     return 2;
   }
+  unsigned denied = connectOnly ? SYS_connect : SYS_socket;
   sock_filter filter[] = {
       BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, arch)),
       BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, AUDIT_ARCH_X86_64, 1, 0),
       BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
       BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
-      BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, SYS_socket, 0, 1),
+      BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, denied, 0, 1),
       BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | (EACCES & SECCOMP_RET_DATA)),
       BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
   };
@@ -32,7 +37,7 @@ int main(int argc, char** argv) {
     std::perror("deny-sockets: seccomp");
     return 125;
   }
-  execv(argv[1], argv + 1);
+  execv(argv[first], argv + first);
   std::perror("deny-sockets: exec");
   return 127;
 }
