@@ -17,5 +17,4 @@ simpid=$!
 trap 'kill $simpid 2>/dev/null; rm -f "$portfile"' EXIT
 for _ in $(seq 50); do [ -s "$portfile" ] && break; sleep 0.1; done
 port=$(cat "$portfile")
-echo "zorvel-sim listening on 127.0.0.1:$port" >&2
 "$vardex" 127.0.0.1 "$port" '*password#POR1'
