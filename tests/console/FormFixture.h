@@ -19,9 +19,25 @@
 
 namespace console_testing {
 
+// Standard output is captured while a test runs, so failures are also told
+// on standard error, where they cannot get lost in the capture.
+class FailuresToStderr : public ::testing::EmptyTestEventListener {
+ public:
+  void OnTestPartResult(const ::testing::TestPartResult& result) override {
+    if (!result.failed()) return;
+    std::fprintf(stderr, "%s:%d: Failure\n%s\n", result.file_name() ? result.file_name() : "?",
+                 result.line_number(), result.message());
+  }
+};
+
 class FormFixture : public ::testing::Test {
  protected:
   void SetUp() override {
+    static bool listening = false;
+    if (!listening) {
+      ::testing::UnitTest::GetInstance()->listeners().Append(new FailuresToStderr);
+      listening = true;
+    }
     FSavedApplication = vcl::Application;
     vcl::Application = &app;
     FSavedStdout = ::dup(STDOUT_FILENO);

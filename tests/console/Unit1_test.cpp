@@ -157,7 +157,7 @@ TEST_F(Form1Test, DelayHandlesMessagesAndReturnsJustPastItsLimitWithoutSpinning)
   EXPECT_GT(elapsed, 300u);
   EXPECT_LT(elapsed, 1500u) << "a wrap of the counter must not stretch the pause";
   ASSERT_GE(handledAt.size(), 2u) << "the waiting message and the timer";
-  EXPECT_EQ(handledAt[0] - start, 0u) << "waiting messages are handled first";
+  EXPECT_LT(handledAt[0] - start, 150u) << "the waiting message is handled before the timer";
   EXPECT_LT(cpuMs, 100.0) << "the pause should sleep, not spin";
 }
 
