@@ -8,7 +8,7 @@ JOBS       ?= $(shell nproc)
 CMAKE_GEN  := -G Ninja
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps build run test test-plain test-asan fuzz bench clean
+.PHONY: all deps build run test test-plain test-asan test-fuzz fuzz bench clean
 
 all: build
 
@@ -24,7 +24,7 @@ build: deps $(BUILD)/build.ninja
 run: build
 	@tools/run-vardex.sh $(BUILD) $(ARGS)
 
-test: test-plain test-asan
+test: test-plain test-asan test-fuzz
 
 test-plain: build
 	ctest --test-dir $(BUILD) -j $(JOBS) --output-on-failure
@@ -41,8 +41,11 @@ $(FUZZ_BUILD)/build.ninja: | deps
 	    -DVARDEX_FUZZ=ON -DVARDEX_TESTS=OFF -DVARDEX_BENCH=OFF
 
 fuzz: deps $(FUZZ_BUILD)/build.ninja
-	cmake --build $(FUZZ_BUILD) -j $(JOBS)
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target kanji_convert_fuzz
 	fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
+test-fuzz:
+	$(MAKE) fuzz FUZZ_SECONDS=60
 
 bench: build
 	@for b in $(BUILD)/bench/*_bench; do echo "== $$b"; $$b; done

@@ -5,6 +5,10 @@
 #include <cstring>
 #include <limits>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace RezUrav {
 
 std::int32_t KanjiCode = 0;
@@ -24,59 +28,77 @@ constexpr Byte kCtrlZ = 0x1A;
 constexpr Byte kEsc = 0x1B;
 constexpr Byte kSs2 = 0x8E;
 constexpr Byte kHighBit = 0x80;
+constexpr Byte kLow7 = 0x7F;
 
 constexpr bool InRange(Byte b, Byte low, Byte high) { return b >= low && b <= high; }
 
-// --- Eight bytes at a time --------------------------------------------------
-// Plain text is skipped a word at a time; the masks mark, in a word loaded
-// little-endian, the bytes that need a closer look. A mark is exact for the
-// lowest marked byte, which is all the scans use.
-
-using Word = std::uint64_t;
-constexpr Word kOnes = 0x0101010101010101ULL;
-constexpr Word kHighs = kOnes * kHighBit;
-constexpr bool kWordScan = std::endian::native == std::endian::little;
-
-constexpr Word ZeroBytes(Word v) { return (v - kOnes) & ~v & kHighs; }
-constexpr Word BytesEqual(Word x, Byte b) { return ZeroBytes(x ^ (kOnes * b)); }
-
-inline Word LoadWord(const Byte* p) {
-  Word x;
-  std::memcpy(&x, p, sizeof x);
-  return x;
-}
-
-// Bytes that a walk in its plain state leaves as they are: 7-bit, not SO, SI or ESC.
+// Bytes that a walk leaves as they are while no shift is in force: 7-bit, and
+// not SO, SI or ESC.
 constexpr bool IsPlain(Byte b) { return b < kHighBit && b != kSo && b != kSi && b != kEsc; }
-
-inline Word NotPlainBytes(Word x) {
-  return (x & kHighs) | ZeroBytes((x ^ (kOnes * kSo)) & ~kOnes) | BytesEqual(x, kEsc);
-}
-
-// The number of plain bytes at the start of [p, p + n).
-std::size_t PlainRun(const Byte* p, std::size_t n) {
-  std::size_t i = 0;
-  if constexpr (kWordScan) {
-    for (; i + sizeof(Word) <= n; i += sizeof(Word)) {
-      if (Word marks = NotPlainBytes(LoadWord(p + i)))
-        return i + static_cast<std::size_t>(std::countr_zero(marks)) / 8;
-    }
-  }
-  while (i < n && IsPlain(p[i])) ++i;
-  return i;
-}
 
 constexpr bool EndsFirstLine(Byte b) { return b == kNul || b == kCtrlZ || b == kCr || b == kLf; }
 
-inline Word FirstLineStops(Word x) {
-  return (x & kHighs) | ZeroBytes(x) | BytesEqual(x, kCtrlZ) | BytesEqual(x, kCr) |
-         BytesEqual(x, kLf);
+// --- Sixteen bytes at a time ------------------------------------------------
+// Plain text and runs of pairs go sixteen bytes at a time, in the compiler's
+// portable vectors (SSE2 on x86-64); lane i is byte i of the text. Where the
+// byte order would mix up the bytes of a pair in a 16-bit lane, everything
+// goes byte by byte instead.
+
+using Vec = Byte __attribute__((vector_size(16)));
+using PairLanes = std::int16_t __attribute__((vector_size(16)));  // a pair each, first byte low
+constexpr std::size_t kVec = sizeof(Vec);
+constexpr bool kVectorScan = std::endian::native == std::endian::little;
+constexpr unsigned kAllLanes = 0xFFFF;
+
+inline Vec LoadVec(const Byte* p) {
+  Vec v;
+  std::memcpy(&v, p, kVec);
+  return v;
+}
+
+inline void StoreVec(Byte* p, Vec v) { std::memcpy(p, &v, kVec); }
+
+// Bit 7 of every lane, lane i in bit i.
+inline unsigned LaneBits(Vec v) {
+#if defined(__SSE2__)
+  return static_cast<unsigned>(_mm_movemask_epi8(std::bit_cast<__m128i>(v)));
+#else
+  unsigned bits = 0;
+  for (unsigned i = 0; i < kVec; ++i) bits |= static_cast<unsigned>(v[i] >> 7) << i;
+  return bits;
+#endif
+}
+
+// A lane-wise comparison as lanes of all ones or zero.
+template <typename Comparison>
+inline Vec AsMask(Comparison lanes) {
+  return std::bit_cast<Vec>(lanes);
+}
+
+inline Vec InRangeLanes(Vec v, Byte low, Byte high) {
+  return AsMask(static_cast<Vec>(v - low) <= static_cast<Byte>(high - low));
+}
+
+inline unsigned NotPlainLanes(Vec v) {
+  return LaneBits(v | AsMask((v & 0xFE) == kSo) | AsMask(v == kEsc));
+}
+
+inline unsigned FirstLineStopLanes(Vec v) {
+  return LaneBits(AsMask(v == kNul) | AsMask(v == kCtrlZ) | AsMask(v == kCr) | AsMask(v == kLf));
+}
+
+constexpr unsigned kEvenLanes = 0x5555;
+
+// The odd lanes, the second bytes of pairs, moved to the first eight.
+inline Vec SecondBytes(Vec v) {
+  return __builtin_shufflevector(v, v, 1, 3, 5, 7, 9, 11, 13, 15, 1, 3, 5, 7, 9, 11, 13, 15);
 }
 
 // --- Two-byte arithmetic ----------------------------------------------------
 // JIS X 0208 row and cell to Shift_JIS without a table. Bytes outside
 // 0x21-0x7E go through the same signed arithmetic: division truncates
 // toward zero and each result keeps its low 8 bits.
+
 inline void PutSjisPair(int j1, int j2, Byte* out) {
   const int t = (j1 - 0x21) * 94 + (j2 - 0x21);
   int lead = t / 188 + 0x81;
@@ -87,45 +109,212 @@ inline void PutSjisPair(int j1, int j2, Byte* out) {
   out[1] = static_cast<Byte>(trail);
 }
 
+// Eight pairs at once, for bytes whose low 7 bits lie in 0x21-0x7E. There the
+// quotient is half the row and the remainder the cell, plus 94 in odd rows;
+// no lane's arithmetic reaches into the next.
+inline Vec EightSjisPairs(Vec v) {
+  const PairLanes x = std::bit_cast<PairLanes>(v);
+  const PairLanes row = (x & kLow7) - 0x21;
+  const PairLanes cell = ((x >> 8) & kLow7) - 0x21;
+  PairLanes lead = (row >> 1) + 0x81;
+  lead += (lead > 0x9F) & 0x40;
+  PairLanes trail = cell + (((row << 15) >> 15) & 94) + 0x40;  // 94 more in odd rows
+  trail -= trail > 0x7E;                                        // a true lane is -1
+  return std::bit_cast<Vec>(PairLanes(lead | (trail << 8)));
+}
+
 // --- The working text ---------------------------------------------------------
-// The block is converted in one copy of itself. Removing bytes must not move
-// the rest of the block each time (text with a shift every few bytes would
-// take quadratic time), so the walk reads at `read` and writes what it keeps
-// at `write`, which never passes `read`: a removal just skips bytes. What a
-// removal would cut off is kept out by pulling in `end`, where the walk stops.
-// A 0x80 that loses bit 7 is a NUL in the result, which ends there, while the
-// walk goes on behind it for the shifts it may still meet; `resultEnd` keeps
-// where.
+// The walk reads the block where it lies and writes what it keeps to the
+// result, so removing bytes costs nothing: it moves nothing, the read position
+// just skips them (moving the rest of the block forward at each removal would
+// take quadratic time on text with a shift every few bytes). What a removal
+// would cut off is kept out by pulling in `end`, where the walk stops. A 0x80
+// that loses bit 7 is a NUL in the result, which ends there, while the walk
+// goes on behind it for the shifts it may still meet; `resultEnd` keeps where.
+// An ESC in JIS clears bit 7 of the two bytes behind it before the walk gets
+// there; they are read so until `clearedEnd`.
 //
 // A first byte of a pair whose partner would be at `end` (the block ended, or
 // a removal cut the text there) is left as it is and the walk ends: nothing at
-// or behind `end` is taken as its partner, and nothing outside the copy is
-// read or written.
+// or behind `end` is taken as its partner, and nothing outside the block and
+// the result is read or written.
+//
+// Bulk steps store sixteen bytes and advance by as many as they made; the
+// rest is overwritten later or cut off. The result has room for that, as
+// writing never passes reading and a store happens only with sixteen bytes
+// left to read.
 class WorkingText {
  public:
-  WorkingText(Byte* bytes, std::size_t size) : bytes_(bytes), end_(size) {}
+  WorkingText(const Byte* in, std::size_t size, Byte* out) : in_(in), out_(out), end_(size) {}
 
   bool More() const { return read_ < end_; }
   std::size_t Read() const { return read_; }
   std::size_t End() const { return end_; }
-  Byte At(std::size_t i) const { return bytes_[i]; }
+  bool InCleared() const { return read_ < clearedEnd_; }
+  Byte At(std::size_t i) const { return i < clearedEnd_ ? in_[i] & kLow7 : in_[i]; }
   std::size_t ResultLength() const { return resultEnd_ < write_ ? resultEnd_ : write_; }
 
   void Keep(Byte b) {
     if (b == kNul && resultEnd_ == kNone) resultEnd_ = write_;
-    bytes_[write_++] = b;
+    out_[write_++] = b;
     ++read_;
   }
   void KeepPair(int j1, int j2) {
-    PutSjisPair(j1, j2, bytes_ + write_);
+    PutSjisPair(j1, j2, out_ + write_);
     write_ += 2;
     read_ += 2;
   }
+
+  // Runs: the common steps, those that return 1 or 2 and change no mode, done
+  // in a tight loop up to the first byte that needs the full step. They work
+  // on local copies of the positions, which writes to the result cannot alias.
+
+  // No shift: plain bytes stay as they are.
   void KeepPlainRun() {
-    const std::size_t n = PlainRun(bytes_ + read_, end_ - read_);
-    if (write_ != read_) std::memmove(bytes_ + write_, bytes_ + read_, n);
-    write_ += n;
-    read_ += n;
+    const Byte* const in = in_;
+    Byte* const out = out_;
+    std::size_t r = read_;
+    std::size_t w = write_;
+    const std::size_t e = end_;
+    if constexpr (kVectorScan) {
+      for (; r + kVec <= e; r += kVec, w += kVec) {
+        const Vec v = LoadVec(in + r);
+        StoreVec(out + w, v);
+        if (const unsigned marks = NotPlainLanes(v)) {
+          r += static_cast<std::size_t>(std::countr_zero(marks));
+          w += static_cast<std::size_t>(std::countr_zero(marks));
+          break;
+        }
+      }
+    }
+    for (; r < e && IsPlain(in[r]); ++r, ++w) out[w] = in[r];
+    read_ = r;
+    write_ = w;
+  }
+
+  // Half-width katakana: of the plain bytes, 0x21-0x5F gain bit 7.
+  void KeepKanaRun() {
+    const Byte* const in = in_;
+    Byte* const out = out_;
+    std::size_t r = read_;
+    std::size_t w = write_;
+    const std::size_t e = end_;
+    if constexpr (kVectorScan) {
+      for (; r + kVec <= e; r += kVec, w += kVec) {
+        const Vec v = LoadVec(in + r);
+        StoreVec(out + w, v | (InRangeLanes(v, 0x21, 0x5F) & kHighBit));
+        if (const unsigned marks = NotPlainLanes(v)) {
+          r += static_cast<std::size_t>(std::countr_zero(marks));
+          w += static_cast<std::size_t>(std::countr_zero(marks));
+          break;
+        }
+      }
+    }
+    for (; r < e && IsPlain(in[r]); ++r, ++w) out[w] = InRange(in[r], 0x21, 0x5F) ? in[r] | kHighBit : in[r];
+    read_ = r;
+    write_ = w;
+  }
+
+  // The JIS two-byte set: 0x21-0x7E starts a pair, its second byte taken as it
+  // is; other plain bytes, and a first byte at the end, stay.
+  void KeepJisTwoByteRun() {
+    const Byte* const in = in_;
+    Byte* const out = out_;
+    std::size_t r = read_;
+    std::size_t w = write_;
+    for (const std::size_t e = end_; r < e;) {
+      if (kVectorScan && r + kVec <= e) {
+        const Vec v = LoadVec(in + r);
+        const unsigned pairable = LaneBits(InRangeLanes(v, 0x21, 0x7E));
+        if (pairable != 0) StoreVec(out + w, EightSjisPairs(v));
+        if (pairable == kAllLanes) {
+          r += kVec;
+          w += kVec;
+          continue;
+        }
+        if (const std::size_t n = WholePairs(pairable)) {
+          r += n;
+          w += n;
+          continue;
+        }
+      }
+      const Byte b = in[r];
+      if (!IsPlain(b)) break;
+      if (InRange(b, 0x21, 0x7E) && r + 1 < e) {
+        PutSjisPair(b, in[r + 1], out + w);
+        r += 2;
+        w += 2;
+      } else {
+        out[w++] = b;
+        ++r;
+      }
+    }
+    read_ = r;
+    write_ = w;
+  }
+
+  // EUC-JP without katakana shift: 0xA1-0xFE and the byte behind it, both
+  // without bit 7, make a pair; SS2 before katakana goes; plain bytes stay.
+  // Other 8-bit bytes and a first byte at the end take the full step.
+  void KeepEucRun() {
+    const Byte* const in = in_;
+    Byte* const out = out_;
+    std::size_t r = read_;
+    std::size_t w = write_;
+    for (std::size_t e = end_; r < e;) {
+      if (kVectorScan && r + kVec <= e) {
+        const Vec v = LoadVec(in + r);
+        const unsigned pairable = LaneBits(InRangeLanes(v, 0xA1, 0xFE));
+        if (pairable != 0) StoreVec(out + w, EightSjisPairs(v));
+        if (pairable == kAllLanes) {
+          r += kVec;
+          w += kVec;
+          continue;
+        }
+        if (const std::size_t n = WholePairs(pairable)) {
+          r += n;
+          w += n;
+          continue;
+        }
+        if (const unsigned marks = NotPlainLanes(v); (marks & 1) == 0) {
+          StoreVec(out + w, v);
+          const auto n = static_cast<std::size_t>(std::countr_zero(marks | 1u << kVec));
+          r += n;
+          w += n;
+          continue;
+        }
+        const unsigned ss2Kana = (LaneBits(AsMask(v == kSs2)) & kEvenLanes) |
+                                 (LaneBits(InRangeLanes(v, 0xA1, 0xDF)) & ~kEvenLanes);
+        if (const std::size_t n = WholePairs(ss2Kana)) {
+          read_ = r;
+          RemoveCuttingBehindLf();  // as every SS2 before the next LF would
+          e = end_;
+          StoreVec(out + w, SecondBytes(v));
+          r += n;
+          w += n / 2;
+          continue;
+        }
+      }
+      const Byte b = in[r];
+      if (InRange(b, 0xA1, 0xFE) && r + 1 < e) {
+        PutSjisPair(b & kLow7, in[r + 1] & kLow7, out + w);
+        r += 2;
+        w += 2;
+      } else if (IsPlain(b)) {
+        out[w++] = b;
+        ++r;
+      } else if (b == kSs2 && r + 1 < e && InRange(in[r + 1], 0xA1, 0xDF)) {
+        read_ = r;
+        RemoveCuttingBehindLf();
+        e = end_;
+        out[w++] = in[r + 1];  // the katakana byte is already Shift_JIS
+        r += 2;
+      } else {
+        break;
+      }
+    }
+    read_ = r;
+    write_ = w;
   }
 
   // Drops n bytes; the text then ends at the next LF, which goes too.
@@ -142,10 +331,11 @@ class WorkingText {
     if (lf < end_) end_ = lf + 1;
   }
 
-  // Clears bit 7 of the byte at i, which lies ahead of the walk; a NUL made so
-  // ends the text there.
+  // Clears bit 7 of the byte at i, the next one behind the cleared bytes and
+  // before `end`; a NUL made so ends the text there.
   Byte ClearHighBitAhead(std::size_t i) {
-    const Byte b = bytes_[i] &= static_cast<Byte>(~kHighBit);
+    if (i + 1 > clearedEnd_) clearedEnd_ = i + 1;
+    const Byte b = At(i);
     if (b == kNul) CutAt(i);
     if (b == kLf && i < lf_) lf_ = i;
     return b;
@@ -153,6 +343,11 @@ class WorkingText {
 
  private:
   static constexpr std::size_t kNone = std::numeric_limits<std::size_t>::max();
+
+  // How many bytes at the start of a vector of sixteen make whole pairs.
+  static std::size_t WholePairs(unsigned pairable) {
+    return static_cast<std::size_t>(std::countr_one(pairable)) & ~std::size_t{1};
+  }
 
   void CutAt(std::size_t i) {
     if (i < end_) end_ = i;
@@ -162,17 +357,21 @@ class WorkingText {
   // kept until the walk passes it, so cutting at every other byte of a long
   // line still reads the line once.
   std::size_t NextLf() {
-    if (lf_ < read_) {
-      const void* lf = std::memchr(bytes_ + read_, kLf, end_ - read_);
-      lf_ = lf ? static_cast<std::size_t>(static_cast<const Byte*>(lf) - bytes_) : end_;
+    if (lf_ >= read_) return lf_;
+    std::size_t from = read_;
+    for (; from < clearedEnd_ && from < end_; ++from) {
+      if (At(from) == kLf) return lf_ = from;
     }
-    return lf_;
+    const void* lf = from < end_ ? std::memchr(in_ + from, kLf, end_ - from) : nullptr;
+    return lf_ = lf ? static_cast<std::size_t>(static_cast<const Byte*>(lf) - in_) : end_;
   }
 
-  Byte* bytes_;
+  const Byte* in_;
+  Byte* out_;
   std::size_t read_ = 0;
   std::size_t write_ = 0;
   std::size_t end_;
+  std::size_t clearedEnd_ = 0;
   std::size_t resultEnd_ = kNone;
   std::size_t lf_ = 0;  // no LF in [some position <= read_, lf_); stale once below read_
 };
@@ -210,7 +409,7 @@ bool TakeDesignation(Byte b1, Byte b2, Modes& modes) {
 // were removed at the read position).
 int JisToSjis(WorkingText& text, Modes& modes) {
   const std::size_t p = text.Read();
-  const Byte b = text.At(p) & static_cast<Byte>(~kHighBit);
+  const Byte b = text.At(p) & kLow7;
   if (b == kSo || b == kSi) {
     modes.kana = b == kSo ? ModeOn : 0;
     modes.kanji = 0;
@@ -241,8 +440,13 @@ int JisToSjis(WorkingText& text, Modes& modes) {
 
 void WalkJis(WorkingText& text, Modes& modes) {
   while (text.More()) {
-    if (modes.kanji == 0 && modes.kana == 0) {
-      text.KeepPlainRun();
+    if (!text.InCleared()) {  // bytes an ESC changed ahead take the full step
+      if (modes.kanji != 0)
+        text.KeepJisTwoByteRun();
+      else if (modes.kana != 0)
+        text.KeepKanaRun();
+      else
+        text.KeepPlainRun();
       if (!text.More()) break;
     }
     JisToSjis(text, modes);
@@ -256,7 +460,7 @@ void WalkJis(WorkingText& text, Modes& modes) {
 int EucToSjis(WorkingText& text, Modes& modes) {
   const std::size_t p = text.Read();
   const Byte b = text.At(p);
-  const bool has1 = p + 1 < text.End();
+  const bool hasNext = p + 1 < text.End();
   if (b == kEsc && p + 2 < text.End() && text.At(p + 1) == '(' &&
       (text.At(p + 2) == 'I' || text.At(p + 2) == 'J')) {
     modes.kana = text.At(p + 2) == 'I' ? ModeOn : 0;
@@ -272,66 +476,118 @@ int EucToSjis(WorkingText& text, Modes& modes) {
     text.Keep(InRange(b, 0x21, 0x5F) ? b | kHighBit : b);
     return 1;
   }
-  if (b == kSs2 && has1 && InRange(text.At(p + 1), 0xA1, 0xDF)) {
+  if (b == kSs2 && hasNext && InRange(text.At(p + 1), 0xA1, 0xDF)) {
     text.RemoveCuttingBehindLf();
     text.Keep(text.At(p + 1));  // the katakana byte is already Shift_JIS
     return 1;
   }
-  if (!InRange(b, 0xA1, 0xFE) || !has1) {
-    text.Keep(InRange(b, 0xA1, 0xFE) ? b : b & static_cast<Byte>(~kHighBit));
+  if (!InRange(b, 0xA1, 0xFE)) {
+    text.Keep(b & kLow7);
     return 1;
   }
-  text.KeepPair(b & ~kHighBit, text.At(p + 1) & ~kHighBit);
+  if (!hasNext) {
+    text.Keep(b);
+    return 1;
+  }
+  text.KeepPair(b & kLow7, text.At(p + 1) & kLow7);
   return 2;
 }
 
 void WalkEuc(WorkingText& text, Modes& modes) {
   while (text.More()) {
-    if (modes.kana == 0) {
-      text.KeepPlainRun();
-      if (!text.More()) break;
-    }
+    if (modes.kana != 0)
+      text.KeepKanaRun();
+    else
+      text.KeepEucRun();
+    if (!text.More()) break;
     EucToSjis(text, modes);
   }
 }
 
 }  // namespace
 
+// Detection answers three questions about the first line:
+// - Are there 8-bit bytes, and is one of them in 0x80-0x9F other than SS2?
+// - Does the pair walk (an 8-bit byte takes the next byte, whatever it is)
+//   leave the last byte alone? The walk always lands on the first byte of the
+//   run of 8-bit bytes that ends the line (the 7-bit byte before it is passed
+//   or was taken as a partner), so it does when that run is odd.
+// - Is the first 8-bit byte behind the last SS2 outside the katakana range?
+// Answered so, each takes one pass that goes sixteen bytes at a time.
 void DetectKanjiCode(std::string_view text) {
-  KanjiCode = KanjiCodeJis;
   const auto* bytes = reinterpret_cast<const Byte*>(text.data());
   const std::size_t n = text.size();
 
-  std::int32_t code = KanjiCodeJis;
-  int ss2State = 0;  // 1 right after SS2, 2 once SS2 was followed by katakana
-  bool sawSs2 = false;
-  bool pairOpen = false;  // the last 8-bit byte of the line still wants a partner
-  for (std::size_t i = 0; i < n; ++i) {
-    if constexpr (kWordScan) {
-      // A run of 7-bit bytes at most completes one pair and changes nothing else.
-      if (i + sizeof(Word) <= n && FirstLineStops(LoadWord(bytes + i)) == 0) {
-        pairOpen = false;
-        i += sizeof(Word) - 1;
-        continue;
+  std::size_t lineEnd = n;
+  bool eightBit = false;
+  std::size_t lastSs2 = n;
+  std::size_t i = 0;
+  if constexpr (kVectorScan) {
+    std::size_t ss2Chunk = 0;  // where the last sixteen bytes with SS2 start,
+    unsigned ss2Lanes = 0;     // and its lanes
+    for (; i + kVec <= n; i += kVec) {
+      const Vec v = LoadVec(bytes + i);
+      const unsigned stops = FirstLineStopLanes(v);
+      const unsigned inLine = stops ? (stops & (~stops + 1)) - 1 : kAllLanes;
+      if (LaneBits(v) & inLine) {
+        eightBit = true;
+        const unsigned ss2 = LaneBits(AsMask(v == kSs2)) & inLine;
+        if (LaneBits(InRangeLanes(v, 0x80, 0x9F)) & inLine & ~ss2) {
+          KanjiCode = KanjiCodeSjis;
+          return;
+        }
+        ss2Chunk = ss2 ? i : ss2Chunk;
+        ss2Lanes = ss2 ? ss2 : ss2Lanes;
+      }
+      if (stops) {
+        lineEnd = i + static_cast<std::size_t>(std::countr_zero(stops));
+        break;
       }
     }
-    const Byte b = bytes[i];
-    if (EndsFirstLine(b)) break;
-    pairOpen = !pairOpen && b >= kHighBit;  // an 8-bit byte takes the next byte, whatever it is
-    if (b < kHighBit) continue;
-    if (ss2State != 2) ss2State = ss2State == 1 && InRange(b, 0xA1, 0xDF) ? 2 : 0;
-    if (b == kSs2) {
-      ss2State = 1;
-      sawSs2 = true;
+    if (ss2Lanes) lastSs2 = ss2Chunk + static_cast<std::size_t>(std::bit_width(ss2Lanes) - 1);
+  }
+  if (lineEnd == n) {
+    for (; i < n; ++i) {
+      const Byte b = bytes[i];
+      if (EndsFirstLine(b)) {
+        lineEnd = i;
+        break;
+      }
+      if (b < kHighBit) continue;
+      eightBit = true;
+      if (b == kSs2) {
+        lastSs2 = i;
+      } else if (b < 0xA0) {
+        KanjiCode = KanjiCodeSjis;
+        return;
+      }
     }
-    if (b < 0xA0 && b != kSs2) {
-      KanjiCode = KanjiCodeSjis;  // and so it stays, whatever follows
+  }
+  if (!eightBit) {
+    KanjiCode = KanjiCodeJis;
+    return;
+  }
+
+  std::size_t run = 0;
+  if constexpr (kVectorScan) {
+    while (run + kVec <= lineEnd && LaneBits(LoadVec(bytes + lineEnd - run - kVec)) == kAllLanes)
+      run += kVec;
+  }
+  while (run < lineEnd && bytes[lineEnd - run - 1] >= kHighBit) ++run;
+  if (run % 2 != 0) {
+    KanjiCode = KanjiCodeSjis;
+    return;
+  }
+
+  for (std::size_t j = lastSs2 + 1; j < lineEnd; ++j) {
+    if (bytes[j] < kHighBit) continue;
+    if (!InRange(bytes[j], 0xA1, 0xDF)) {
+      KanjiCode = KanjiCodeSjis;
       return;
     }
-    code = KanjiCodeEuc;
+    break;
   }
-  if (code == KanjiCodeEuc && (pairOpen || (sawSs2 && ss2State == 0))) code = KanjiCodeSjis;
-  KanjiCode = code;
+  KanjiCode = KanjiCodeEuc;
 }
 
 std::string ConvertKanjiCodeText(std::string_view text) {
@@ -342,10 +598,11 @@ std::string ConvertKanjiCodeText(std::string_view text) {
 
   KanjiCode = KanjiCodeJis;
   DetectKanjiCode(text);
-  std::string result(text);
-  if (KanjiCode == KanjiCodeSjis) return result;
+  if (KanjiCode == KanjiCodeSjis) return std::string(text);
 
-  WorkingText working(reinterpret_cast<Byte*>(result.data()), result.size());
+  std::string result(text.size(), '\0');
+  WorkingText working(reinterpret_cast<const Byte*>(text.data()), text.size(),
+                      reinterpret_cast<Byte*>(result.data()));
   Modes modes;
   if (KanjiCode == KanjiCodeJis)
     WalkJis(working, modes);
