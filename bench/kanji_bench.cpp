@@ -56,16 +56,17 @@ std::string Iconv(std::string_view in, const char* to, const char* from) {
 }
 
 // Characters that JIS X 0208, EUC-JP and code page 932 map alike.
-const char* const kWide[] = {
-    "の", "に", "は", "を", "た", "が", "で", "て", "と", "し", "れ", "さ", "あ", "る", "い",
-    "う", "か", "な", "っ", "ま", "す", "ん", "こ", "日", "本", "語", "通", "信", "装", "置",
-    "接", "続", "送", "受", "応", "答", "時", "間", "設", "定", "状", "態", "確", "認", "電",
-    "源", "番", "号", "名", "前", "開", "始", "終", "了", "機", "能", "管", "理", "、", "「",
-    "」", "ア", "イ", "ン", "ー"};
+const char* const kWide[] = {"の", "に", "は", "を", "た", "が", "で", "て", "と", "し", "れ",
+                             "さ", "あ", "る", "い", "う", "か", "な", "っ", "ま", "す", "ん",
+                             "こ", "日", "本", "語", "通", "信", "装", "置", "接", "続", "送",
+                             "受", "応", "答", "時", "間", "設", "定", "状", "態", "確", "認",
+                             "電", "源", "番", "号", "名", "前", "開", "始", "終", "了", "機",
+                             "能", "管", "理", "、", "「", "」", "ア", "イ", "ン", "ー"};
 const char* const kHalfKana[] = {"ｺﾏﾝﾄﾞ", "ﾎﾟｰﾄ", "ｴﾗｰ", "ｿｹｯﾄ", "ﾀｲﾑｱｳﾄ", "ﾌﾞﾛｯｸ"};
 const char* const kAsciiWords[] = {" OK ", " port 23 ", " 100 ", " ZORVEL ", " ERROR "};
-const char* const kAscii[] = {"status", "port", "ok", "error", "device", "command", "answer",
-                              "time", "out", "connect", "23", "100", "=", ":", "-", "ZORVEL"};
+const char* const kAscii[] = {"status", "port", "ok",  "error",   "device", "command",
+                              "answer", "time", "out", "connect", "23",     "100",
+                              "=",      ":",    "-",   "ZORVEL"};
 
 template <std::size_t N>
 const char* Pick(std::mt19937& random, const char* const (&pieces)[N]) {
@@ -292,7 +293,8 @@ void IconvWhole(benchmark::State& state, const std::string& name) {
 void ConvertOneDenseBlock(benchmark::State& state) {
   const std::string line = EscapeDenseLines().front();
   std::string block;
-  while (block.size() < static_cast<std::size_t>(state.range(0))) block += line.substr(0, line.size() - 2);
+  while (block.size() < static_cast<std::size_t>(state.range(0)))
+    block += line.substr(0, line.size() - 2);
   for (auto _ : state) {
     RezUrav::KanjiMode = RezUrav::KanaMode = 0;
     benchmark::DoNotOptimize(RezUrav::ConvertKanjiCodeText(block).data());
@@ -301,15 +303,18 @@ void ConvertOneDenseBlock(benchmark::State& state) {
   state.SetComplexityN(static_cast<benchmark::IterationCount>(block.size()));
 }
 
-const char* const kInputNames[] = {"JIS",   "EUC-JP",          "Shift_JIS",       "ASCII",
-                                   "JIS escape-dense", "JIS messages", "EUC-JP messages"};
+const char* const kInputNames[] = {
+    "JIS", "EUC-JP", "Shift_JIS", "ASCII", "JIS escape-dense", "JIS messages", "EUC-JP messages"};
 
 void RegisterAll() {
   for (const char* name : kInputNames) {
     const std::string n = name;
-    benchmark::RegisterBenchmark(("convert/" + n).c_str(), ConvertBlocks, n)->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark(("iconv_blocks/" + n).c_str(), IconvBlocks, n)->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark(("iconv_whole/" + n).c_str(), IconvWhole, n)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark(("convert/" + n).c_str(), ConvertBlocks, n)
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark(("iconv_blocks/" + n).c_str(), IconvBlocks, n)
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark(("iconv_whole/" + n).c_str(), IconvWhole, n)
+        ->Unit(benchmark::kMillisecond);
   }
   benchmark::RegisterBenchmark("convert_one_dense_block", ConvertOneDenseBlock)
       ->RangeMultiplier(8)

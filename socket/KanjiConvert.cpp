@@ -119,7 +119,7 @@ inline Vec EightSjisPairs(Vec v) {
   PairLanes lead = (row >> 1) + 0x81;
   lead += (lead > 0x9F) & 0x40;
   PairLanes trail = cell + (((row << 15) >> 15) & 94) + 0x40;  // 94 more in odd rows
-  trail -= trail > 0x7E;                                        // a true lane is -1
+  trail -= trail > 0x7E;                                       // a true lane is -1
   return std::bit_cast<Vec>(PairLanes(lead | (trail << 8)));
 }
 
@@ -210,7 +210,8 @@ class WorkingText {
         }
       }
     }
-    for (; r < e && IsPlain(in[r]); ++r, ++w) out[w] = InRange(in[r], 0x21, 0x5F) ? in[r] | kHighBit : in[r];
+    for (; r < e && IsPlain(in[r]); ++r, ++w)
+      out[w] = InRange(in[r], 0x21, 0x5F) ? in[r] | kHighBit : in[r];
     read_ = r;
     write_ = w;
   }
@@ -222,7 +223,7 @@ class WorkingText {
     Byte* const out = out_;
     std::size_t r = read_;
     std::size_t w = write_;
-    for (const std::size_t e = end_; r < e;) {
+    for (const std::size_t e = end_; r < e && IsPlain(in[r]);) {
       if (kVectorScan && r + kVec <= e) {
         const Vec v = LoadVec(in + r);
         const unsigned pairable = LaneBits(InRangeLanes(v, 0x21, 0x7E));
@@ -239,7 +240,7 @@ class WorkingText {
         }
       }
       const Byte b = in[r];
-      if (!IsPlain(b)) break;
+      if (!IsPlain(b)) break;  // after a vector that ended in whole pairs
       if (InRange(b, 0x21, 0x7E) && r + 1 < e) {
         PutSjisPair(b, in[r + 1], out + w);
         r += 2;
@@ -405,6 +406,18 @@ bool TakeDesignation(Byte b1, Byte b2, Modes& modes) {
   return false;
 }
 
+// The usual designation, ESC and two 7-bit bytes, which the step below would
+// take the same way (clearing bit 7 changes none of them): taken at once.
+bool TakePlainDesignation(WorkingText& text, Modes& modes) {
+  const std::size_t p = text.Read();
+  if (p + 2 >= text.End() || text.At(p) != kEsc) return false;
+  const Byte b1 = text.At(p + 1);
+  const Byte b2 = text.At(p + 2);
+  if (b1 >= kHighBit || b2 >= kHighBit || !TakeDesignation(b1, b2, modes)) return false;
+  text.Remove(3);
+  return true;
+}
+
 // One step of the JIS walk; returns how far the walk advances (0 when bytes
 // were removed at the read position).
 int JisToSjis(WorkingText& text, Modes& modes) {
@@ -449,7 +462,7 @@ void WalkJis(WorkingText& text, Modes& modes) {
         text.KeepPlainRun();
       if (!text.More()) break;
     }
-    JisToSjis(text, modes);
+    if (!TakePlainDesignation(text, modes)) JisToSjis(text, modes);
   }
 }
 

@@ -61,6 +61,7 @@ struct Case {
   std::vector<Block> blocks;  // converted in turn, the state carried between them
 };
 
+// clang-format off
 const Case kCases[] = {
     // JIS
     {"plain ASCII", 0, 0, {{"4F 4B 0D 0A", "4F 4B 0D 0A", KanjiCodeJis, 0, 0}}},
@@ -160,6 +161,7 @@ const Case kCases[] = {
      {{"0D 0A 82 A0 0D 0A", "0D 0A 02 20 0D 0A", KanjiCodeJis, 0, 0}}},
     {"detection stops at ^Z", 0, 0, {{"61 62 1A 82 A0", "61 62 1A 02 20", KanjiCodeJis, 0, 0}}},
 };
+// clang-format on
 
 TEST_F(KanjiConvertTest, EdgeCases) {
   for (const Case& c : kCases) {
@@ -187,8 +189,8 @@ TEST_F(KanjiConvertTest, DetectionReadsTheFirstLineOnly) {
       {"61 62 63", KanjiCodeJis},
       {"A4 A2 0D 82 A0", KanjiCodeEuc},
       {"A4 A2 00 82", KanjiCodeEuc},
-      {"A4 41 A2 0D", KanjiCodeSjis},   // the pair walk leaves 0xA2 alone
-      {"A4 8E", KanjiCodeEuc},          // SS2 as a second byte, nothing behind it
+      {"A4 41 A2 0D", KanjiCodeSjis},  // the pair walk leaves 0xA2 alone
+      {"A4 8E", KanjiCodeEuc},         // SS2 as a second byte, nothing behind it
       {"8E B1 A4 A2", KanjiCodeEuc},
       {"8E B1 8E E0 A1 A1", KanjiCodeSjis},  // the last SS2 is not followed by katakana
       {"8E 41 A4 A2", KanjiCodeEuc},         // the next 8-bit byte after SS2 is katakana range

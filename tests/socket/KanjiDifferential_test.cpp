@@ -99,15 +99,16 @@ std::string Encode(std::string_view utf8, const char* charset) {
 
 // Characters whose mapping JIS X 0208, EUC-JP and code page 932 all agree on.
 const char* const kPieces[] = {
-    "あ", "い", "う", "え", "お", "か", "が", "き", "く", "け", "こ", "さ", "し", "す", "せ",
-    "そ", "た", "だ", "ち", "っ", "つ", "て", "で", "と", "な", "に", "の", "は", "ば", "ぱ",
-    "ま", "み", "も", "や", "ょ", "ら", "り", "る", "れ", "を", "ん", "ア", "イ", "ウ", "エ",
-    "カ", "ガ", "キ", "ク", "サ", "シ", "ス", "タ", "ト", "ド", "ナ", "ハ", "パ", "マ", "ル",
-    "ン", "ー", "日", "本", "語", "漢", "字", "変", "換", "通", "信", "装", "置", "接", "続",
-    "送", "受", "応", "答", "時", "間", "設", "定", "状", "態", "確", "認", "電", "源", "番",
-    "号", "名", "前", "開", "始", "終", "了", "機", "能", "管", "理", "、", "。", "「", "」",
-    "・", "ｱ", "ｲ", "ｳ", "ｶ", "ｷ", "ｻ", "ﾀ", "ﾃ", "ﾄ", "ﾊ", "ﾎ", "ﾏ", "ﾗ", "ﾝ", "ﾞ", "ﾟ",
-    "ｰ", "｡", "｢", "｣", "OK", "ERROR", "port", "23", "status", " ", " ", ": ", "=", ">", "-"};
+    "あ", "い",    "う",   "え", "お",     "か", "が", "き", "く", "け", "こ", "さ", "し", "す",
+    "せ", "そ",    "た",   "だ", "ち",     "っ", "つ", "て", "で", "と", "な", "に", "の", "は",
+    "ば", "ぱ",    "ま",   "み", "も",     "や", "ょ", "ら", "り", "る", "れ", "を", "ん", "ア",
+    "イ", "ウ",    "エ",   "カ", "ガ",     "キ", "ク", "サ", "シ", "ス", "タ", "ト", "ド", "ナ",
+    "ハ", "パ",    "マ",   "ル", "ン",     "ー", "日", "本", "語", "漢", "字", "変", "換", "通",
+    "信", "装",    "置",   "接", "続",     "送", "受", "応", "答", "時", "間", "設", "定", "状",
+    "態", "確",    "認",   "電", "源",     "番", "号", "名", "前", "開", "始", "終", "了", "機",
+    "能", "管",    "理",   "、", "。",     "「", "」", "・", "ｱ",  "ｲ",  "ｳ",  "ｶ",  "ｷ",  "ｻ",
+    "ﾀ",  "ﾃ",     "ﾄ",    "ﾊ",  "ﾎ",      "ﾏ",  "ﾗ",  "ﾝ",  "ﾞ",  "ﾟ",  "ｰ",  "｡",  "｢",  "｣",
+    "OK", "ERROR", "port", "23", "status", " ",  " ",  ": ", "=",  ">",  "-"};
 
 // A line of Japanese text in UTF-8, beginning with hiragana so that its
 // Shift_JIS form is detected as such, ending in CR LF.
@@ -147,10 +148,18 @@ std::string Encoded(const std::vector<std::string>& lines, int encoding) {
   std::string out;
   for (const std::string& line : lines) {
     switch (encoding) {
-      case 0: out += Encode(line, "ISO-2022-JP-2"); break;
-      case 1: out += WithShiftOutIn(Encode(line, "ISO-2022-JP-2")); break;
-      case 2: out += Encode(line, "EUC-JP"); break;
-      default: out += Encode(line, "CP932"); break;
+      case 0:
+        out += Encode(line, "ISO-2022-JP-2");
+        break;
+      case 1:
+        out += WithShiftOutIn(Encode(line, "ISO-2022-JP-2"));
+        break;
+      case 2:
+        out += Encode(line, "EUC-JP");
+        break;
+      default:
+        out += Encode(line, "CP932");
+        break;
     }
   }
   return out;
@@ -209,9 +218,9 @@ TEST(KanjiDifferential, SpecialBytes) {
 // Long lines with a shift, an escape or SS2 every few bytes: many removals in
 // one block, where the product must not lose track of the next LF.
 TEST(KanjiDifferential, DenseShiftsInLongBlocks) {
-  const char* const tokens[] = {"\x1B$B",   "\x1B(B", "\x1B(I", "\x1B(J",  "\x0E",   "\x0F",
+  const char* const tokens[] = {"\x1B$B",   "\x1B(B", "\x1B(I", "\x1B(J",   "\x0E",     "\x0F",
                                 "\x8E\xB1", "\x8E",   "\x9B",   "\xA4\xA2", "\x24\x22", "1",
-                                "a",        "\x80",   "\x8A",   "\r",      "\x1B",   "\xB1"};
+                                "a",        "\x80",   "\x8A",   "\r",       "\x1B",     "\xB1"};
   Random random(777);
   for (int round = 0; round < 400; ++round) {
     Blocks blocks(1 + random.Below(3));
@@ -222,6 +231,41 @@ TEST(KanjiDifferential, DenseShiftsInLongBlocks) {
       }
     }
     ASSERT_TRUE(SameAsLiteralFromAnyModes(blocks, random)) << "round " << round;
+  }
+}
+
+// Every row and cell in one long run, in both encodings, then runs of pairs,
+// SS2 katakana, half-width katakana and ASCII of every length up to well past
+// sixteen bytes, so that bulk conversion meets every value and every way a
+// run can end inside sixteen bytes.
+TEST(KanjiDifferential, EveryPairAndRunLength) {
+  std::string jis = "\x1B$B";
+  std::string euc = "\xA4\xA2\r\n";
+  for (int j1 = 0x21; j1 <= 0x7E; ++j1) {
+    for (int j2 = 0x21; j2 <= 0x7E; ++j2) {
+      jis += {static_cast<char>(j1), static_cast<char>(j2)};
+      euc += {static_cast<char>(j1 | 0x80), static_cast<char>(j2 | 0x80)};
+    }
+  }
+  ASSERT_TRUE(SameAsLiteral({jis + "\x1B(B\r\n", euc}, 0, 0));
+
+  struct Run {
+    const char* shift;  // what brings the run about
+    const char* unit;   // repeated
+  };
+  const Run jisRuns[] = {
+      {"\x1B$B", "\x30\x21"}, {"\x1B(I", "\x31"}, {"\x0E", "\x32"}, {"\x1B(B", "a"}};
+  const Run eucRuns[] = {{"", "\xB0\xA1"}, {"", "\x8E\xB1"}, {"", "a"}, {"", "\xA4"}};
+  Random random(99);
+  for (int round = 0; round < 3000; ++round) {
+    const bool inEuc = random.OneIn(2);
+    std::string block = inEuc ? "\xA4\xA2\r\n" : "\r\n";
+    for (std::size_t runs = 1 + random.Below(6); runs > 0; --runs) {
+      const Run run = inEuc ? random.Pick(eucRuns) : random.Pick(jisRuns);
+      block += run.shift;
+      for (std::size_t n = random.Below(24); n > 0; --n) block += run.unit;
+    }
+    ASSERT_TRUE(SameAsLiteralFromAnyModes({block}, random)) << "round " << round;
   }
 }
 
