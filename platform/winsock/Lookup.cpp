@@ -13,6 +13,13 @@ namespace {
 
 bool Started() { return StartedCount() > 0; }
 
+// The look-ups answer failure with a null entry and the error as last error.
+template <class Entry>
+Entry* FailWith(int error) {
+  detail::Fail(error);
+  return nullptr;
+}
+
 // Storage behind the pointers that gethostbyname hands out, one per thread.
 struct HostStorage {
   std::string name;
@@ -44,15 +51,15 @@ int gethostname(char* name, int nameLength) {
 }
 
 hostent* gethostbyname(const char* name) {
-  if (!Started()) return detail::Fail(WSANOTINITIALISED), nullptr;
-  if (name == nullptr) return detail::Fail(WSAEFAULT), nullptr;
+  if (!Started()) return FailWith<hostent>(WSANOTINITIALISED);
+  if (name == nullptr) return FailWith<hostent>(WSAEFAULT);
   addrinfo hints{};
   hints.ai_family = PF_INET;
   hints.ai_socktype = ::SOCK_STREAM;
   hints.ai_flags = AI_CANONNAME;
   addrinfo* found = nullptr;
   int rc = ::getaddrinfo(name, nullptr, &hints, &found);
-  if (rc != 0) return detail::Fail(detail::FromAddrInfoError(rc, errno)), nullptr;
+  if (rc != 0) return FailWith<hostent>(detail::FromAddrInfoError(rc, errno));
 
   thread_local HostStorage storage;
   storage.name = found->ai_canonname ? found->ai_canonname : name;
@@ -84,14 +91,14 @@ char* inet_ntoa(in_addr address) {
 }
 
 servent* getservbyname(const char* name, const char* protocol) {
-  if (!Started()) return detail::Fail(WSANOTINITIALISED), nullptr;
-  if (name == nullptr) return detail::Fail(WSAEFAULT), nullptr;
+  if (!Started()) return FailWith<servent>(WSANOTINITIALISED);
+  if (name == nullptr) return FailWith<servent>(WSAEFAULT);
   ::servent found{};
   ::servent* result = nullptr;
   char buffer[1024];
   if (::getservbyname_r(name, protocol, &found, buffer, sizeof buffer, &result) != 0 ||
       result == nullptr)
-    return detail::Fail(WSANO_DATA), nullptr;
+    return FailWith<servent>(WSANO_DATA);
   thread_local ServiceStorage storage;
   storage.name = found.s_name;
   storage.protocol = found.s_proto;
