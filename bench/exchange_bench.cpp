@@ -1,0 +1,111 @@
+// Whole-process figures of one exchange: the real vardex binary against an
+// in-process device on 127.0.0.1. Reports, per run, the time from the device's
+// prompt to the command on the wire, from an answer block on the wire to the
+// same bytes on vardex's standard output (a pipe; the block is longer than
+// what a pipe may hold back), and the run's CPU time.
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <stdexcept>
+#include <string>
+
+extern char** environ;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+int Listen(int& port) {
+  int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  if (::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || ::listen(fd, 4) != 0)
+    throw std::runtime_error("listen");
+  socklen_t len = sizeof a;
+  ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
+  port = ntohs(a.sin_port);
+  return fd;
+}
+
+// Waits until `fd` holds at least `count` bytes in total, read into `got`.
+void ReadAtLeast(int fd, std::size_t count, std::string& got) {
+  while (got.size() < count) {
+    pollfd p{fd, POLLIN, 0};
+    if (::poll(&p, 1, 5000) != 1) throw std::runtime_error("timed out");
+    char buffer[4096];
+    ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n <= 0) throw std::runtime_error("closed early");
+    got.append(buffer, static_cast<std::size_t>(n));
+  }
+}
+
+double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
+
+void BM_Exchange(benchmark::State& state) {
+  int port = 0;
+  int listener = Listen(port);
+  const std::string command = "*password#POR1";
+  // Longer than the 128 bytes a pipe may hold back, so it goes out at once.
+  const std::string answer = std::string(190, '-') + "POR1 OK\r\n";
+  double promptToCommand = 0, blockToStdout = 0, cpu = 0;
+  for (auto _ : state) {
+    int out[2];
+    if (::pipe2(out, O_CLOEXEC) != 0) throw std::runtime_error("pipe");
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+    std::string portText = std::to_string(port);
+    char* argv[] = {const_cast<char*>(VARDEX_BINARY), const_cast<char*>("127.0.0.1"),
+                    portText.data(), const_cast<char*>(command.c_str()), nullptr};
+    auto start = Clock::now();
+    pid_t child;
+    posix_spawn(&child, VARDEX_BINARY, &actions, nullptr, argv, environ);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(out[1]);
+
+    int device = ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
+    auto prompted = Clock::now();
+    ::send(device, ">", 1, MSG_NOSIGNAL);
+    std::string wire;
+    ReadAtLeast(device, command.size() + 1, wire);
+    auto commanded = Clock::now();
+    ::send(device, answer.data(), answer.size(), MSG_NOSIGNAL);
+    auto sent = Clock::now();
+    std::string printed;
+    ReadAtLeast(out[0], answer.size(), printed);
+    auto shown = Clock::now();
+    ::close(device);  // the device closes: vardex ends at once
+
+    int status = 0;
+    rusage usage{};
+    ::wait4(child, &status, 0, &usage);
+    ::close(out[0]);
+    state.SetIterationTime(Seconds(Clock::now() - start));
+    promptToCommand += Seconds(commanded - prompted);
+    blockToStdout += Seconds(shown - sent);
+    cpu += usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
+           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+  }
+  ::close(listener);
+  auto n = static_cast<double>(state.iterations());
+  state.counters["prompt_to_command_us"] = promptToCommand / n * 1e6;
+  state.counters["block_to_stdout_us"] = blockToStdout / n * 1e6;
+  state.counters["cpu_per_run_us"] = cpu / n * 1e6;
+}
+BENCHMARK(BM_Exchange)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(50);
+
+}  // namespace
+
+BENCHMARK_MAIN();
