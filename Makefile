@@ -1,6 +1,7 @@
 # The two commands of the README:
 #   make run [ARGS="ADDRESS PORT COMMAND"]   set up, build, run vardex
-#   make test                                set up, build, run every test (plain, then ASan+UBSan)
+#   make test                                set up, build, run every test (a minute of fuzzing,
+#                                            the suites plain, then under ASan+UBSan)
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
@@ -24,7 +25,8 @@ build: deps $(BUILD)/build.ninja
 run: build
 	@tools/run-vardex.sh $(BUILD) $(ARGS)
 
-test: test-plain test-asan test-fuzz
+# The fuzz run goes first, so the last lines are the test runner's summary.
+test: test-fuzz test-plain test-asan
 
 test-plain: build
 	ctest --test-dir $(BUILD) -j $(JOBS) --output-on-failure

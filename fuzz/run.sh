@@ -15,6 +15,12 @@ work="$here/corpus-work/$target"
 artifacts="$build/fuzz-artifacts"
 mkdir -p "$work" "$artifacts"
 
+log="$build/fuzz-$target.log"
+# The whole log stays in the build folder; the end of it tells how the run went.
+status=0
 "$build/fuzz/${target}_fuzz" \
   -max_total_time="$seconds" -max_len=8192 -timeout=10 -print_final_stats=1 \
-  -artifact_prefix="$artifacts/" "$work" "$here/corpus/$target"
+  -artifact_prefix="$artifacts/" "$work" "$here/corpus/$target" >"$log" 2>&1 || status=$?
+tail -n 12 "$log"
+[ "$status" -eq 0 ] || echo "fuzz: $target failed (exit $status); full log: $log" >&2
+exit "$status"
