@@ -3,7 +3,6 @@
 // each leaves (KanjiCode, and the carried KanjiMode and KanaMode). Inputs come
 // from a seeded generator, so a failure repeats.
 #include <gtest/gtest.h>
-#include <iconv.h>
 
 #include <cstdint>
 #include <random>
@@ -18,6 +17,7 @@
 
 namespace {
 
+using testing_support::Encode;
 using testing_support::Hex;
 using testing_support::LiteralKanjiConvert;
 using Blocks = std::vector<std::string>;
@@ -79,23 +79,6 @@ testing::AssertionResult SameAsLiteralFromAnyModes(const Blocks& blocks, Random&
 }
 
 // --- Real text ------------------------------------------------------------------
-
-std::string Encode(std::string_view utf8, const char* charset) {
-  iconv_t cd = iconv_open(charset, "UTF-8");
-  if (cd == reinterpret_cast<iconv_t>(-1)) throw std::runtime_error(charset);
-  std::string in(utf8);
-  std::string out(in.size() * 4 + 16, '\0');
-  char* src = in.data();
-  size_t srcLeft = in.size();
-  char* dst = out.data();
-  size_t dstLeft = out.size();
-  size_t rc = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
-  if (rc != static_cast<size_t>(-1)) rc = iconv(cd, nullptr, nullptr, &dst, &dstLeft);
-  iconv_close(cd);
-  if (rc == static_cast<size_t>(-1)) throw std::runtime_error(std::string("iconv to ") + charset);
-  out.resize(out.size() - dstLeft);
-  return out;
-}
 
 // Characters whose mapping JIS X 0208, EUC-JP and code page 932 all agree on.
 const char* const kPieces[] = {
