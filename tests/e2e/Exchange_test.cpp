@@ -1,7 +1,10 @@
 // The exchange with a device, end to end: the real vardex binary against
 // scripted devices on 127.0.0.1.
+#include <sys/socket.h>
+
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -160,6 +163,52 @@ TEST(VardexExchange, AConnectionRefusedAtOnceGivesConnectErrorAndEndsAfterAboutO
   EXPECT_EQ(r.exitCode, 0);
   EXPECT_EQ(r.err, "") << "the component's own message is not shown";
   ExpectElapsed(r, 1450, 3000);  // 500 ms pause, then the 1000 ms limit
+}
+
+}  // namespace
+
+namespace {
+
+// A device that answers with a flood: the answer window still ends the run,
+// and what reaches standard output is exactly the start of what was sent.
+TEST(VardexHostileDevice, AFloodEndsAfterTheAnswerWindowWithNothingLostOrChanged) {
+  std::string sent;
+  FakeDevice device([&](Fd& c) {
+    SendAll(c.Get(), kGreeting);
+    ReadCommand(c.Get());
+    std::string line;
+    for (int i = 0; i < 64; ++i) line += static_cast<char>('A' + i % 26);
+    line += "\r\n";
+    auto start = std::chrono::steady_clock::now();
+    for (int n = 0; std::chrono::steady_clock::now() - start < std::chrono::seconds(4); ++n) {
+      std::string block = std::to_string(n) + ":" + line;
+      if (::send(c.Get(), block.data(), block.size(), MSG_NOSIGNAL) !=
+          static_cast<ssize_t>(block.size()))
+        break;  // vardex has gone
+      sent += block;
+    }
+  });
+  auto r = RunAgainst(device);
+  EXPECT_EQ(r.exitCode, 0);
+  ExpectElapsed(r, 1900, 3500);
+  EXPECT_GT(r.out.size(), 1000u);
+  EXPECT_EQ(r.out, sent.substr(0, r.out.size())) << "the answer must arrive as it was sent";
+}
+
+TEST(VardexHostileDevice, AClosedStandardOutputLosesTheAnswerButNotTheRun) {
+  FakeDevice device([](Fd& c) {
+    SendAll(c.Get(), kGreeting);
+    ReadCommand(c.Get());
+    SendAll(c.Get(), "POR1 OK\r\n");
+    Pause(300);
+    SendAll(c.Get(), "more\r\n");
+    c = Fd();
+  });
+  auto r = e2e::RunProgram(VARDEX_BINARY, {"127.0.0.1", device.Port(), kCommand},
+                           e2e::StdoutTo::Closed);
+  EXPECT_TRUE(r.exited) << "signal " << r.signal;
+  EXPECT_EQ(r.exitCode, 0);
+  ExpectElapsed(r, 0, 2500);  // ended by the device's close, as usual
 }
 
 }  // namespace
