@@ -4,11 +4,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <cxxabi.h>
-
-#include <cstdlib>
 #include <exception>
-#include <memory>
 #include <typeinfo>
 
 #include "platform/rtl/ConsoleOutput.h"
@@ -22,15 +18,6 @@ namespace {
 
 bool g_console = false;
 constexpr int kFatalExitCode = 1;
-
-std::string ShortTypeName(const std::type_info& type) {
-  int status = 0;
-  std::unique_ptr<char, decltype(&std::free)> demangled(
-      abi::__cxa_demangle(type.name(), nullptr, nullptr, &status), &std::free);
-  std::string name = (status == 0 && demangled) ? demangled.get() : type.name();
-  auto colon = name.rfind("::");
-  return colon == std::string::npos ? name : name.substr(colon + 2);
-}
 
 // A standard descriptor that is not open gets a read-only /dev/null: writes to
 // it still fail (EBADF), as to a closed handle, but no socket can take its
@@ -60,7 +47,7 @@ FatalInfo Describe() {
     return {e.ClassName(), e.ExceptAddr(), e.Message};
   } catch (const std::exception& e) {
     // Not one of the framework's exceptions: its type's name, but no raise address.
-    return {ShortTypeName(typeid(e)), nullptr, e.what()};
+    return {vcl::ClassNameOf(typeid(e)), nullptr, e.what()};
   } catch (...) {
     return {"Exception", nullptr, ""};
   }

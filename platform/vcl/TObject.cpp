@@ -8,8 +8,10 @@
 
 namespace vcl {
 
-std::string TObject::ClassName() const {
-  const char* mangled = typeid(*this).name();
+std::string TObject::ClassName() const { return ClassNameOf(typeid(*this)); }
+
+std::string ClassNameOf(const std::type_info& type) {
+  const char* mangled = type.name();
   int status = 0;
   std::unique_ptr<char, decltype(&std::free)> demangled(
       abi::__cxa_demangle(mangled, nullptr, nullptr, &status), &std::free);

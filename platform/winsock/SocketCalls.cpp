@@ -82,6 +82,15 @@ long BlockingCall(SOCKET s, short events, Attempt attempt) {
   return result;
 }
 
+// One attempt on a socket with notifications selected (non-blocking), or the
+// blocking wait otherwise; a failure is recorded as the last error.
+template <class Attempt>
+long AttemptOrBlock(SOCKET s, SocketEntry& e, short events, Attempt attempt) {
+  if (!e.nonBlocking) return BlockingCall(s, events, attempt);
+  long result = attempt(e);
+  return result < 0 ? FailFromErrno() : result;
+}
+
 bool AddressArgumentOk(const void* name, int length) {
   return name != nullptr && length >= static_cast<int>(sizeof(sockaddr_in));
 }
@@ -194,13 +203,7 @@ SOCKET accept(SOCKET s, sockaddr* address, int* addressLength) {
     return ::accept4(entry.fd, reinterpret_cast<::sockaddr*>(&peer), &length,
                      SOCK_NONBLOCK | SOCK_CLOEXEC);
   };
-  long fd;
-  if (listening->nonBlocking) {
-    fd = attempt(*listening);
-    if (fd < 0) fd = FailFromErrno();
-  } else {
-    fd = BlockingCall(s, POLLIN, attempt);
-  }
+  long fd = AttemptOrBlock(s, *listening, POLLIN, attempt);
   detail::ReenableAccept(s);
   if (fd < 0) return INVALID_SOCKET;
 
@@ -259,13 +262,7 @@ int recv(SOCKET s, char* buffer, int length, int flags) {
   auto attempt = [&](SocketEntry& entry) -> long {
     return ::recv(entry.fd, buffer, static_cast<size_t>(length), 0);
   };
-  long n;
-  if (e->nonBlocking) {
-    n = attempt(*e);
-    if (n < 0) n = FailFromErrno();
-  } else {
-    n = BlockingCall(s, POLLIN, attempt);
-  }
+  long n = AttemptOrBlock(s, *e, POLLIN, attempt);
   // Every recv, failed or partial, re-enables FD_READ.
   detail::ReenableRead(s);
   return static_cast<int>(n);
