@@ -165,10 +165,6 @@ TEST(VardexExchange, AConnectionRefusedAtOnceGivesConnectErrorAndEndsAfterAboutO
   ExpectElapsed(r, 1450, 3000);  // 500 ms pause, then the 1000 ms limit
 }
 
-}  // namespace
-
-namespace {
-
 // A device that answers with a flood: the answer window still ends the run,
 // and what reaches standard output is exactly the start of what was sent.
 TEST(VardexHostileDevice, AFloodEndsAfterTheAnswerWindowWithNothingLostOrChanged) {
