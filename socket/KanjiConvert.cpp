@@ -1,5 +1,7 @@
 #include "socket/KanjiConvert.h"
 
+#include "socket/KanjiAvx2.h"
+
 #include <bit>
 #include <cstddef>
 #include <cstring>
@@ -31,6 +33,10 @@ std::uint8_t KanaMode = 0;
 namespace {
 
 using Byte = unsigned char;
+
+const bool kAvx2 = KanjiAvx2::Available();
+// Shorter runs are not worth the wider loops' start.
+constexpr std::size_t kWideRun = 64;
 
 constexpr Byte kNul = 0x00;
 constexpr Byte kLf = 0x0A;
@@ -276,6 +282,14 @@ class WorkingText {
     Byte* const out = out_;
     std::size_t r = read_;
     std::size_t w = write_;
+    if (kAvx2 && r + kWideRun < end_) {
+      // Up to the next LF, where an SS2 would cut the text.
+      const std::size_t lf = NextLf();
+      const KanjiAvx2::EucStep step = KanjiAvx2::ConvertEuc(in, r, lf < end_ ? lf : end_, out, w);
+      r = step.read;
+      w = step.written;
+      if (step.ss2 && lf < end_) end_ = lf + 1;
+    }
     for (std::size_t e = end_; r < e;) {
       if (kVectorScan && r + kVec <= e) {
         const Vec v = LoadVec(in + r);
@@ -372,7 +386,7 @@ class WorkingText {
   // kept until the walk passes it, so cutting at every other byte of a long
   // line still reads the line once.
   std::size_t NextLf() {
-    if (lf_ >= read_) return lf_;
+    if (lf_ != kNone && lf_ >= read_) return lf_;
     std::size_t from = read_;
     for (; from < clearedEnd_ && from < end_; ++from) {
       if (At(from) == kLf) return lf_ = from;
@@ -388,7 +402,9 @@ class WorkingText {
   std::size_t end_;
   std::size_t clearedEnd_ = 0;
   std::size_t resultEnd_ = kNone;
-  std::size_t lf_ = 0;  // no LF in [some position <= read_, lf_); stale once below read_
+  // No LF in [some position <= read_, lf_); stale once below read_, unknown
+  // while kNone.
+  std::size_t lf_ = kNone;
 };
 
 // The modes as the walk sees them: kept locally, so that the compiler need not
@@ -549,6 +565,12 @@ VARDEX_WIDE_VECTORS void DetectKanjiCode(std::string_view text) {
   bool eightBit = false;
   std::size_t lastSs2 = n;
   std::size_t i = 0;
+  if (kAvx2) {
+    const KanjiAvx2::LineScan scan = KanjiAvx2::ScanFirstLine(bytes, n, n);
+    i = scan.passed;
+    eightBit = scan.eightBit;
+    lastSs2 = scan.lastSs2;
+  }
   if constexpr (kVectorScan) {
     std::size_t ss2Chunk = 0;  // where the last sixteen bytes with SS2 start,
     unsigned ss2Lanes = 0;     // and its lanes
