@@ -252,6 +252,32 @@ TEST(KanjiDifferential, EveryPairAndRunLength) {
   }
 }
 
+// Long runs of well-formed EUC-JP, which the product takes 32 bytes at a
+// time where the processor allows, with a few faults dropped in: a unit left
+// open or broken at any lane, a shift, a line end (where SS2 cuts the text).
+// Units begin at every offset, so some straddle two 32-byte pieces.
+TEST(KanjiDifferential, LongWellFormedEucWithFaults) {
+  const char* const units[] = {"\xA4\xA2", "\xB0\xA1", "\xFE\xFE", "\xDF\xE0", "\x8E\xB1",
+                               "\x8E\xDF", "a",        " ",        "\r"};
+  const char* const faults[] = {"\xA4",     "\xA4" "a", "\x8E" "a", "\x8E\xE0", "\x80",  "\xA0",
+                                "\xFF",     "\x9B",     "\x0E",     "\x0F",     "\x1B(I", "\x1B$B",
+                                "\n",       "\t",       "\xA4\x80", "\xA4\xFF", "\x8E\x8E"};
+  Random random(4242);
+  for (int round = 0; round < 2000; ++round) {
+    std::string block = "\xA4\xA2\r\n";
+    for (std::size_t n = random.Below(4); n > 0; --n) block += 'a';
+    const std::size_t length = 40 + random.Below(300);
+    const std::size_t faultCount = random.Below(3);
+    while (block.size() < length) {
+      block += random.OneIn(faultCount == 0 ? 1000000 : 60 / faultCount) ? random.Pick(faults)
+                                                                          : random.Pick(units);
+    }
+    Blocks blocks{block};
+    if (random.OneIn(3)) blocks.push_back(block.substr(4));  // a block whose first line is long
+    ASSERT_TRUE(SameAsLiteralFromAnyModes(blocks, random)) << "round " << round;
+  }
+}
+
 TEST(KanjiDifferential, RealTextCutAnywhere) {
   Random random(31337);
   for (int round = 0; round < 1500; ++round) {
