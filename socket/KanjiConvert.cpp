@@ -172,6 +172,7 @@ class WorkingText {
   std::size_t End() const { return end_; }
   bool InCleared() const { return read_ < clearedEnd_; }
   Byte At(std::size_t i) const { return i < clearedEnd_ ? in_[i] & kLow7 : in_[i]; }
+  Byte Unchanged(std::size_t i) const { return in_[i]; }  // at or behind the cleared bytes
   std::size_t ResultLength() const { return resultEnd_ < write_ ? resultEnd_ : write_; }
 
   void Keep(Byte b) {
@@ -422,30 +423,49 @@ struct Modes {
 
 // ESC at the read position, the two bytes behind it already without bit 7:
 // a designation of the table sets the modes and is removed.
-bool TakeDesignation(Byte b1, Byte b2, Modes& modes) {
-  if (b1 == '$' && (b2 == '@' || b2 == 'B')) {
-    modes.kanji = ModeOn;
-    modes.kana = 0;
+inline bool TakeDesignation(Byte b1, Byte b2, Modes& modes) {
+  switch (b1 << 8 | b2) {
+    case '$' << 8 | '@':
+    case '$' << 8 | 'B':
+      modes.kanji = ModeOn;
+      modes.kana = 0;
+      return true;
+    case '(' << 8 | 'B':
+    case '(' << 8 | 'H':
+    case '(' << 8 | 'J':
+      modes.kanji = 0;
+      modes.kana = 0;
+      return true;
+    case '(' << 8 | 'I':
+      modes.kanji = 0;
+      modes.kana = ModeOn;
+      return true;
+    default:
+      return false;
+  }
+}
+
+// What usually ends a run: a designation, ESC and two 7-bit bytes, or SO or
+// SI. The step below would take them the same way (clearing bit 7 changes
+// none of them); taken here at once. Only behind the bytes an ESC changed.
+inline bool TakePlainShift(WorkingText& text, Modes& modes) {
+  const std::size_t p = text.Read();
+  const Byte b = text.Unchanged(p);
+  if (b == kEsc) {
+    if (p + 2 >= text.End()) return false;
+    const Byte b1 = text.Unchanged(p + 1);
+    const Byte b2 = text.Unchanged(p + 2);
+    if (b1 >= kHighBit || b2 >= kHighBit || !TakeDesignation(b1, b2, modes)) return false;
+    text.Remove(3);
     return true;
   }
-  if (b1 == '(' && (b2 == 'B' || b2 == 'H' || b2 == 'J' || b2 == 'I')) {
+  if (b == kSo || b == kSi) {
+    modes.kana = b == kSo ? ModeOn : 0;
     modes.kanji = 0;
-    modes.kana = b2 == 'I' ? ModeOn : 0;
+    text.RemoveCuttingAtLf(1);
     return true;
   }
   return false;
-}
-
-// The usual designation, ESC and two 7-bit bytes, which the step below would
-// take the same way (clearing bit 7 changes none of them): taken at once.
-bool TakePlainDesignation(WorkingText& text, Modes& modes) {
-  const std::size_t p = text.Read();
-  if (p + 2 >= text.End() || text.At(p) != kEsc) return false;
-  const Byte b1 = text.At(p + 1);
-  const Byte b2 = text.At(p + 2);
-  if (b1 >= kHighBit || b2 >= kHighBit || !TakeDesignation(b1, b2, modes)) return false;
-  text.Remove(3);
-  return true;
 }
 
 // One step of the JIS walk; returns how far the walk advances (0 when bytes
@@ -490,9 +510,9 @@ void WalkJis(WorkingText& text, Modes& modes) {
         text.KeepKanaRun();
       else
         text.KeepPlainRun();
-      if (!text.More()) break;
+      if (!text.More() || TakePlainShift(text, modes)) continue;
     }
-    if (!TakePlainDesignation(text, modes)) JisToSjis(text, modes);
+    JisToSjis(text, modes);
   }
 }
 
