@@ -1,7 +1,5 @@
 #include "socket/KanjiConvert.h"
 
-#include "socket/KanjiAvx2.h"
-
 #include <bit>
 #include <cstddef>
 #include <cstring>
@@ -11,18 +9,7 @@
 #include <emmintrin.h>
 #endif
 
-// The EUC-JP walk and the detection also come in a version for processors
-// with AVX2, chosen when the program loads: the same sixteen-byte code,
-// encoded with three operands, runs about a sixth faster there (the JIS walk
-// ran slower so, and has the baseline only). VARDEX_BASELINE_VECTORS builds
-// the baseline alone, so that tests can run it on any machine.
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && !defined(VARDEX_BASELINE_VECTORS)
-#define VARDEX_WIDE_VECTORS [[gnu::target_clones("avx2", "default")]]
-#else
-#define VARDEX_WIDE_VECTORS
-#endif
-// The runs go into each version of the walks.
-#define VARDEX_INLINE [[gnu::always_inline]] inline
+#include "socket/KanjiAvx2.h"
 
 namespace RezUrav {
 
@@ -191,7 +178,7 @@ class WorkingText {
   // on local copies of the positions, which writes to the result cannot alias.
 
   // No shift: plain bytes stay as they are.
-  VARDEX_INLINE void KeepPlainRun() {
+  void KeepPlainRun() {
     const Byte* const in = in_;
     Byte* const out = out_;
     std::size_t r = read_;
@@ -214,7 +201,7 @@ class WorkingText {
   }
 
   // Half-width katakana: of the plain bytes, 0x21-0x5F gain bit 7.
-  VARDEX_INLINE void KeepKanaRun() {
+  void KeepKanaRun() {
     const Byte* const in = in_;
     Byte* const out = out_;
     std::size_t r = read_;
@@ -239,7 +226,7 @@ class WorkingText {
 
   // The JIS two-byte set: 0x21-0x7E starts a pair, its second byte taken as it
   // is; other plain bytes, and a first byte at the end, stay.
-  VARDEX_INLINE void KeepJisTwoByteRun() {
+  void KeepJisTwoByteRun() {
     const Byte* const in = in_;
     Byte* const out = out_;
     std::size_t r = read_;
@@ -278,7 +265,7 @@ class WorkingText {
   // EUC-JP without katakana shift: 0xA1-0xFE and the byte behind it, both
   // without bit 7, make a pair; SS2 before katakana goes; plain bytes stay.
   // Other 8-bit bytes and a first byte at the end take the full step.
-  VARDEX_INLINE void KeepEucRun() {
+  void KeepEucRun() {
     const Byte* const in = in_;
     Byte* const out = out_;
     std::size_t r = read_;
@@ -556,7 +543,7 @@ int EucToSjis(WorkingText& text, Modes& modes) {
   return 2;
 }
 
-VARDEX_WIDE_VECTORS void WalkEuc(WorkingText& text, Modes& modes) {
+void WalkEuc(WorkingText& text, Modes& modes) {
   while (text.More()) {
     if (modes.kana != 0)
       text.KeepKanaRun();
@@ -577,7 +564,7 @@ VARDEX_WIDE_VECTORS void WalkEuc(WorkingText& text, Modes& modes) {
 //   or was taken as a partner), so it does when that run is odd.
 // - Is the first 8-bit byte behind the last SS2 outside the katakana range?
 // Answered so, each takes one pass that goes sixteen bytes at a time.
-VARDEX_WIDE_VECTORS void DetectKanjiCode(std::string_view text) {
+void DetectKanjiCode(std::string_view text) {
   const auto* bytes = reinterpret_cast<const Byte*>(text.data());
   const std::size_t n = text.size();
 
