@@ -130,6 +130,43 @@ inline Vec EightSjisPairs(Vec v) {
   return std::bit_cast<Vec>(PairLanes(lead | (trail << 8)));
 }
 
+// --- Modes -------------------------------------------------------------------
+
+// The modes as the walk sees them: kept locally, so that the compiler need not
+// reload them after every byte it writes, and stored back when the walk ends.
+struct Modes {
+  Byte kanji = KanjiMode;
+  Byte kana = KanaMode;
+  void Store() const {
+    KanjiMode = kanji;
+    KanaMode = kana;
+  }
+};
+
+// ESC, then these two bytes without bit 7: a designation of the table sets
+// the modes (and the walk removes the three bytes).
+inline bool TakeDesignation(Byte b1, Byte b2, Modes& modes) {
+  switch (b1 << 8 | b2) {
+    case '$' << 8 | '@':
+    case '$' << 8 | 'B':
+      modes.kanji = ModeOn;
+      modes.kana = 0;
+      return true;
+    case '(' << 8 | 'B':
+    case '(' << 8 | 'H':
+    case '(' << 8 | 'J':
+      modes.kanji = 0;
+      modes.kana = 0;
+      return true;
+    case '(' << 8 | 'I':
+      modes.kanji = 0;
+      modes.kana = ModeOn;
+      return true;
+    default:
+      return false;
+  }
+}
+
 // --- The working text ---------------------------------------------------------
 // The walk reads the block where it lies and writes what it keeps to the
 // result, so removing bytes costs nothing: it moves nothing, the read position
@@ -159,7 +196,6 @@ class WorkingText {
   std::size_t End() const { return end_; }
   bool InCleared() const { return read_ < clearedEnd_; }
   Byte At(std::size_t i) const { return i < clearedEnd_ ? in_[i] & kLow7 : in_[i]; }
-  Byte Unchanged(std::size_t i) const { return in_[i]; }  // at or behind the cleared bytes
   std::size_t ResultLength() const { return resultEnd_ < write_ ? resultEnd_ : write_; }
 
   void Keep(Byte b) {
@@ -177,89 +213,90 @@ class WorkingText {
   // in a tight loop up to the first byte that needs the full step. They work
   // on local copies of the positions, which writes to the result cannot alias.
 
-  // No shift: plain bytes stay as they are.
-  void KeepPlainRun() {
-    const Byte* const in = in_;
-    Byte* const out = out_;
-    std::size_t r = read_;
-    std::size_t w = write_;
-    const std::size_t e = end_;
-    if constexpr (kVectorScan) {
-      for (; r + kVec <= e; r += kVec, w += kVec) {
-        const Vec v = LoadVec(in + r);
-        StoreVec(out + w, v);
-        if (const unsigned marks = NotPlainLanes(v)) {
-          r += static_cast<std::size_t>(std::countr_zero(marks));
-          w += static_cast<std::size_t>(std::countr_zero(marks));
-          break;
-        }
-      }
-    }
-    for (; r < e && IsPlain(in[r]); ++r, ++w) out[w] = in[r];
-    read_ = r;
-    write_ = w;
-  }
-
-  // Half-width katakana: of the plain bytes, 0x21-0x5F gain bit 7.
+  // Half-width katakana in EUC-JP after SO or ESC ( I.
   void KeepKanaRun() {
-    const Byte* const in = in_;
-    Byte* const out = out_;
     std::size_t r = read_;
     std::size_t w = write_;
-    const std::size_t e = end_;
-    if constexpr (kVectorScan) {
-      for (; r + kVec <= e; r += kVec, w += kVec) {
-        const Vec v = LoadVec(in + r);
-        StoreVec(out + w, v | (InRangeLanes(v, 0x21, 0x5F) & kHighBit));
-        if (const unsigned marks = NotPlainLanes(v)) {
-          r += static_cast<std::size_t>(std::countr_zero(marks));
-          w += static_cast<std::size_t>(std::countr_zero(marks));
-          break;
-        }
-      }
-    }
-    for (; r < e && IsPlain(in[r]); ++r, ++w)
-      out[w] = InRange(in[r], 0x21, 0x5F) ? in[r] | kHighBit : in[r];
+    KanaRun(in_, out_, r, w, end_);
     read_ = r;
     write_ = w;
   }
 
-  // The JIS two-byte set: 0x21-0x7E starts a pair, its second byte taken as it
-  // is; other plain bytes, and a first byte at the end, stay.
-  void KeepJisTwoByteRun() {
+  // JIS: runs in the modes in force, with the designations and SO and SI
+  // between them, until the text ends or a byte needs the full step. Not
+  // among the bytes an ESC changed ahead.
+  //
+  // Where runs are short, as in text with a shift every few bytes, finding
+  // where each run ends would hold up the next: every step would wait for a
+  // load and a comparison of the bytes behind the last one. So the bytes that
+  // end runs are looked up 32 at a time, and a run's end within those comes
+  // from the bits; the bytes of a run are converted 16 at a time beside it.
+  void KeepJisRuns(Modes& modes) {
     const Byte* const in = in_;
     Byte* const out = out_;
     std::size_t r = read_;
     std::size_t w = write_;
-    for (const std::size_t e = end_; r < e && IsPlain(in[r]);) {
-      if (kVectorScan && r + kVec <= e) {
-        const Vec v = LoadVec(in + r);
-        const unsigned pairable = LaneBits(InRangeLanes(v, 0x21, 0x7E));
-        if (pairable != 0) StoreVec(out + w, EightSjisPairs(v));
-        if (pairable == kAllLanes) {
-          r += kVec;
-          w += kVec;
-          continue;
+    std::size_t e = end_;
+    Modes m = modes;
+    std::size_t window = 0;    // where the 32 bytes looked up begin,
+    unsigned ends = 0;         // which of them end a run,
+    unsigned pairable = 0;     // and which are 0x21-0x7E
+    bool looked = false;
+    for (;;) {
+      if (kVectorScan && r + kWindowSlack <= e) {
+        if (!looked || r >= window + kWindow) {
+          window = r;
+          ends = RunEnds(in + r);
+          pairable = PairableLanes(in + r);
+          looked = true;
         }
-        if (const std::size_t n = WholePairs(pairable)) {
-          r += n;
-          w += n;
-          continue;
+        const std::size_t offset = r - window;
+        if (const unsigned ahead = ends >> offset) {
+          const std::size_t n = static_cast<std::size_t>(std::countr_zero(ahead));
+          if (m.kanji == 0) {
+            StoreVec(out + w, OneByteConverted(LoadVec(in + r), m.kana));
+            if (n > kVec) StoreVec(out + w + kVec, OneByteConverted(LoadVec(in + r + kVec), m.kana));
+            r += n;
+            w += n;
+          } else if (n % 2 == 0 && ((~pairable >> offset) & ((1u << n) - 1)) == 0) {
+            StoreVec(out + w, EightSjisPairs(LoadVec(in + r)));
+            if (n > kVec) StoreVec(out + w + kVec, EightSjisPairs(LoadVec(in + r + kVec)));
+            r += n;
+            w += n;
+          } else {  // a byte that pairs with none, or a pair around the run's end
+            JisTwoByteRun(in, out, r, w, e);
+          }
+        } else {
+          RunInModes(in, out, r, w, e, m);  // a long run
         }
-      }
-      const Byte b = in[r];
-      if (!IsPlain(b)) break;  // after a vector that ended in whole pairs
-      if (InRange(b, 0x21, 0x7E) && r + 1 < e) {
-        PutSjisPair(b, in[r + 1], out + w);
-        r += 2;
-        w += 2;
       } else {
-        out[w++] = b;
+        RunInModes(in, out, r, w, e, m);
+      }
+      if (r >= e) break;
+      // The usual end of a run, which the full step would take the same way
+      // (clearing bit 7 changes none of these bytes): taken here at once.
+      const Byte b = in[r];
+      if (b == kEsc) {
+        if (r + 2 >= e || in[r + 1] >= kHighBit || in[r + 2] >= kHighBit ||
+            !TakeDesignation(in[r + 1], in[r + 2], m))
+          break;
+        r += 3;
+      } else if (b == kSo || b == kSi) {
+        m.kana = b == kSo ? ModeOn : 0;
+        m.kanji = 0;
         ++r;
+        if (lf_ == kNone || lf_ < r) {  // a shift removed cuts the text at the next LF
+          read_ = r;
+          NextLf();
+        }
+        if (lf_ < e) e = end_ = lf_;
+      } else {
+        break;
       }
     }
     read_ = r;
     write_ = w;
+    modes = m;
   }
 
   // EUC-JP without katakana shift: 0xA1-0xFE and the byte behind it, both
@@ -361,6 +398,102 @@ class WorkingText {
  private:
   static constexpr std::size_t kNone = std::numeric_limits<std::size_t>::max();
 
+  // The runs themselves, from r to the first byte that is not plain.
+
+  // No shift: plain bytes stay as they are.
+  static void PlainRun(const Byte* in, Byte* out, std::size_t& r, std::size_t& w, std::size_t e) {
+    if constexpr (kVectorScan) {
+      for (; r + kVec <= e; r += kVec, w += kVec) {
+        const Vec v = LoadVec(in + r);
+        StoreVec(out + w, v);
+        if (const unsigned marks = NotPlainLanes(v)) {
+          r += static_cast<std::size_t>(std::countr_zero(marks));
+          w += static_cast<std::size_t>(std::countr_zero(marks));
+          return;
+        }
+      }
+    }
+    for (; r < e && IsPlain(in[r]); ++r, ++w) out[w] = in[r];
+  }
+
+  // Half-width katakana: of the plain bytes, 0x21-0x5F gain bit 7.
+  static void KanaRun(const Byte* in, Byte* out, std::size_t& r, std::size_t& w, std::size_t e) {
+    if constexpr (kVectorScan) {
+      for (; r + kVec <= e; r += kVec, w += kVec) {
+        const Vec v = LoadVec(in + r);
+        StoreVec(out + w, v | (InRangeLanes(v, 0x21, 0x5F) & kHighBit));
+        if (const unsigned marks = NotPlainLanes(v)) {
+          r += static_cast<std::size_t>(std::countr_zero(marks));
+          w += static_cast<std::size_t>(std::countr_zero(marks));
+          return;
+        }
+      }
+    }
+    for (; r < e && IsPlain(in[r]); ++r, ++w)
+      out[w] = InRange(in[r], 0x21, 0x5F) ? in[r] | kHighBit : in[r];
+  }
+
+  // The JIS two-byte set: 0x21-0x7E starts a pair, its second byte taken as it
+  // is; other plain bytes, and a first byte at the end, stay.
+  static void JisTwoByteRun(const Byte* in, Byte* out, std::size_t& r, std::size_t& w,
+                            std::size_t e) {
+    while (r < e && IsPlain(in[r])) {
+      if (kVectorScan && r + kVec <= e) {
+        const Vec v = LoadVec(in + r);
+        const unsigned pairable = LaneBits(InRangeLanes(v, 0x21, 0x7E));
+        if (pairable != 0) StoreVec(out + w, EightSjisPairs(v));
+        if (pairable == kAllLanes) {
+          r += kVec;
+          w += kVec;
+          continue;
+        }
+        if (const std::size_t n = WholePairs(pairable)) {
+          r += n;
+          w += n;
+          continue;
+        }
+      }
+      const Byte b = in[r];
+      if (!IsPlain(b)) break;  // after a vector that ended in whole pairs
+      if (InRange(b, 0x21, 0x7E) && r + 1 < e) {
+        PutSjisPair(b, in[r + 1], out + w);
+        r += 2;
+        w += 2;
+      } else {
+        out[w++] = b;
+        ++r;
+      }
+    }
+  }
+
+  static constexpr std::size_t kWindow = 2 * kVec;
+  // A window is looked up only with 64 bytes left, so that a run found in it
+  // can be read 32 bytes at a time.
+  static constexpr std::size_t kWindowSlack = 2 * kWindow;
+
+  // Of the 32 bytes at p, those that end a run: ESC, SO, SI and 8-bit bytes.
+  static unsigned RunEnds(const Byte* p) {
+    return NotPlainLanes(LoadVec(p)) | NotPlainLanes(LoadVec(p + kVec)) << kVec;
+  }
+  static unsigned PairableLanes(const Byte* p) {
+    return LaneBits(InRangeLanes(LoadVec(p), 0x21, 0x7E)) |
+           LaneBits(InRangeLanes(LoadVec(p + kVec), 0x21, 0x7E)) << kVec;
+  }
+
+  // One byte a character: while `kana` is ModeOn, half-width katakana
+  // 0x21-0x5F gain bit 7; else bytes stay as they are.
+  static Vec OneByteConverted(Vec v, Byte kana) { return v | (InRangeLanes(v, 0x21, 0x5F) & kana); }
+
+  static void RunInModes(const Byte* in, Byte* out, std::size_t& r, std::size_t& w, std::size_t e,
+                         Modes m) {
+    if (m.kanji != 0)
+      JisTwoByteRun(in, out, r, w, e);
+    else if (m.kana != 0)
+      KanaRun(in, out, r, w, e);
+    else
+      PlainRun(in, out, r, w, e);
+  }
+
   // How many bytes at the start of a vector of sixteen make whole pairs.
   static std::size_t WholePairs(unsigned pairable) {
     return static_cast<std::size_t>(std::countr_one(pairable)) & ~std::size_t{1};
@@ -395,65 +528,8 @@ class WorkingText {
   std::size_t lf_ = kNone;
 };
 
-// The modes as the walk sees them: kept locally, so that the compiler need not
-// reload them after every byte it writes, and stored back when the walk ends.
-struct Modes {
-  Byte kanji = KanjiMode;
-  Byte kana = KanaMode;
-  void Store() const {
-    KanjiMode = kanji;
-    KanaMode = kana;
-  }
-};
 
 // --- JIS ----------------------------------------------------------------------
-
-// ESC at the read position, the two bytes behind it already without bit 7:
-// a designation of the table sets the modes and is removed.
-inline bool TakeDesignation(Byte b1, Byte b2, Modes& modes) {
-  switch (b1 << 8 | b2) {
-    case '$' << 8 | '@':
-    case '$' << 8 | 'B':
-      modes.kanji = ModeOn;
-      modes.kana = 0;
-      return true;
-    case '(' << 8 | 'B':
-    case '(' << 8 | 'H':
-    case '(' << 8 | 'J':
-      modes.kanji = 0;
-      modes.kana = 0;
-      return true;
-    case '(' << 8 | 'I':
-      modes.kanji = 0;
-      modes.kana = ModeOn;
-      return true;
-    default:
-      return false;
-  }
-}
-
-// What usually ends a run: a designation, ESC and two 7-bit bytes, or SO or
-// SI. The step below would take them the same way (clearing bit 7 changes
-// none of them); taken here at once. Only behind the bytes an ESC changed.
-inline bool TakePlainShift(WorkingText& text, Modes& modes) {
-  const std::size_t p = text.Read();
-  const Byte b = text.Unchanged(p);
-  if (b == kEsc) {
-    if (p + 2 >= text.End()) return false;
-    const Byte b1 = text.Unchanged(p + 1);
-    const Byte b2 = text.Unchanged(p + 2);
-    if (b1 >= kHighBit || b2 >= kHighBit || !TakeDesignation(b1, b2, modes)) return false;
-    text.Remove(3);
-    return true;
-  }
-  if (b == kSo || b == kSi) {
-    modes.kana = b == kSo ? ModeOn : 0;
-    modes.kanji = 0;
-    text.RemoveCuttingAtLf(1);
-    return true;
-  }
-  return false;
-}
 
 // One step of the JIS walk; returns how far the walk advances (0 when bytes
 // were removed at the read position).
@@ -491,13 +567,8 @@ int JisToSjis(WorkingText& text, Modes& modes) {
 void WalkJis(WorkingText& text, Modes& modes) {
   while (text.More()) {
     if (!text.InCleared()) {  // bytes an ESC changed ahead take the full step
-      if (modes.kanji != 0)
-        text.KeepJisTwoByteRun();
-      else if (modes.kana != 0)
-        text.KeepKanaRun();
-      else
-        text.KeepPlainRun();
-      if (!text.More() || TakePlainShift(text, modes)) continue;
+      text.KeepJisRuns(modes);
+      if (!text.More()) break;
     }
     JisToSjis(text, modes);
   }

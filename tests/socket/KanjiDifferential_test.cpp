@@ -278,6 +278,33 @@ TEST(KanjiDifferential, LongWellFormedEucWithFaults) {
   }
 }
 
+// Long JIS text of short runs between designations and SO/SI, as the product
+// takes it by looking up run ends 32 bytes at a time, with now and then a
+// byte that breaks a run: one that pairs with none or would pair across the
+// run's end, an 8-bit byte, a broken escape, a line end.
+TEST(KanjiDifferential, LongJisOfShortRunsWithFaults) {
+  const char* const shifts[] = {"\x1B$B", "\x1B$@", "\x1B(B", "\x1B(J", "\x1B(I", "\x0E", "\x0F"};
+  const char* const faults[] = {" ", "\x7F", "\t", "\x30", "\xB0", "\x80", "\x1B", "\x1B$", "\x1B(Z",
+                                "\n", "\x1B\xA4\xA2"};
+  Random random(5150);
+  for (int round = 0; round < 2000; ++round) {
+    std::string block = random.OneIn(2) ? "\r\n" : "ok\r\n";
+    const std::size_t length = 64 + random.Below(400);
+    const bool faulty = !random.OneIn(3);
+    while (block.size() < length) {
+      if (faulty && random.OneIn(25)) {
+        block += random.Pick(faults);
+        continue;
+      }
+      block += random.Pick(shifts);
+      for (std::size_t n = random.Below(14); n > 0; --n) {
+        block += static_cast<char>(0x21 + random.Below(0x5E));
+      }
+    }
+    ASSERT_TRUE(SameAsLiteralFromAnyModes({block}, random)) << "round " << round;
+  }
+}
+
 TEST(KanjiDifferential, RealTextCutAnywhere) {
   Random random(31337);
   for (int round = 0; round < 1500; ++round) {
