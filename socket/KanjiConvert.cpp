@@ -466,9 +466,9 @@ class WorkingText {
     }
   }
 
+  // Run ends are looked up 32 bytes at a time, and only with 64 bytes left,
+  // so that a run that ends among them can be read in two loads of 16.
   static constexpr std::size_t kWindow = 2 * kVec;
-  // A window is looked up only with 64 bytes left, so that a run found in it
-  // can be read 32 bytes at a time.
   static constexpr std::size_t kWindowSlack = 2 * kWindow;
 
   // Of the 32 bytes at p, those that end a run: ESC, SO, SI and 8-bit bytes.
@@ -527,7 +527,6 @@ class WorkingText {
   // while kNone.
   std::size_t lf_ = kNone;
 };
-
 
 // --- JIS ----------------------------------------------------------------------
 
