@@ -3,7 +3,6 @@
 #include <array>
 #include <bit>
 #include <cstdint>
-#include <cstring>
 
 #if defined(__x86_64__) && !defined(VARDEX_BASELINE_VECTORS)
 #define VARDEX_AVX2 1
@@ -47,10 +46,10 @@ VARDEX_TARGET inline __m256i InRange(__m256i v) {
 // Lane i all ones where bit i of `lanes` is set: byte k of `lanes` spread
 // over lanes 8k-8k+7, then each lane tests its own bit.
 VARDEX_TARGET inline __m256i LanesOf(unsigned lanes) {
-  const __m256i spread = _mm256_shuffle_epi8(
-      _mm256_set1_epi32(static_cast<int>(lanes)),
-      _mm256_setr_epi8(0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 1, 1, 1,  //
-                       2, 2, 2, 2, 2, 2, 2, 2, 3, 3, 3, 3, 3, 3, 3, 3));
+  const __m256i spread =
+      _mm256_shuffle_epi8(_mm256_set1_epi32(static_cast<int>(lanes)),
+                          _mm256_setr_epi8(0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 1, 1, 1,  //
+                                           2, 2, 2, 2, 2, 2, 2, 2, 3, 3, 3, 3, 3, 3, 3, 3));
   const __m256i bit = _mm256_set1_epi64x(0x8040201008040201);
   return _mm256_cmpeq_epi8(_mm256_and_si256(spread, bit), bit);
 }
@@ -83,12 +82,12 @@ constexpr std::array<std::uint64_t, 256> kKeptLanes = [] {
 VARDEX_TARGET inline std::size_t StoreKept(Byte* out, __m256i v, unsigned kept) {
   std::size_t w = 0;
   for (unsigned half = 0; half < 2; ++half) {
-    const __m128i lanes =
-        half == 0 ? _mm256_castsi256_si128(v) : _mm256_extracti128_si256(v, 1);
+    const __m128i lanes = half == 0 ? _mm256_castsi256_si128(v) : _mm256_extracti128_si256(v, 1);
     for (unsigned group = 0; group < 2; ++group) {
       const unsigned bits = (kept >> (16 * half + 8 * group)) & 0xFF;
       const std::uint64_t order = kKeptLanes[bits] + (group ? 0x0808080808080808u : 0);
-      const __m128i packed = _mm_shuffle_epi8(lanes, _mm_cvtsi64_si128(static_cast<long long>(order)));
+      const __m128i packed =
+          _mm_shuffle_epi8(lanes, _mm_cvtsi64_si128(static_cast<long long>(order)));
       _mm_storel_epi64(reinterpret_cast<__m128i*>(out + w), packed);
       w += static_cast<std::size_t>(std::popcount(bits));
     }
@@ -104,14 +103,17 @@ VARDEX_TARGET inline __m256i PairsConverted(__m256i v, __m256i before, __m256i l
                                             __m256i trails) {
   const __m256i low7 = _mm256_and_si256(v, Bytes<0x7F>());
   const __m256i row = _mm256_sub_epi8(low7, Bytes<0x21>());
-  __m256i lead = _mm256_add_epi8(_mm256_and_si256(_mm256_srli_epi16(row, 1), Bytes<0x7F>()), Bytes<0x81>());
-  lead = _mm256_add_epi8(lead, _mm256_and_si256(_mm256_cmpgt_epi8(low7, Bytes<0x5E>()), Bytes<0x40>()));
-  const __m256i oddRowBefore =
-      _mm256_cmpeq_epi8(_mm256_and_si256(before, Bytes<1>()), _mm256_setzero_si256());  // row = byte - 0x21
+  __m256i lead =
+      _mm256_add_epi8(_mm256_and_si256(_mm256_srli_epi16(row, 1), Bytes<0x7F>()), Bytes<0x81>());
+  lead = _mm256_add_epi8(lead,
+                         _mm256_and_si256(_mm256_cmpgt_epi8(low7, Bytes<0x5E>()), Bytes<0x40>()));
+  const __m256i oddRowBefore = _mm256_cmpeq_epi8(_mm256_and_si256(before, Bytes<1>()),
+                                                 _mm256_setzero_si256());  // row = byte - 0x21
   __m256i trail = _mm256_add_epi8(_mm256_add_epi8(low7, Bytes<0x40 - 0x21>()),
                                   _mm256_and_si256(oddRowBefore, Bytes<94>()));
   // Past 0x7E one more: compared with the sign bit flipped, as unsigned.
-  trail = _mm256_sub_epi8(trail, _mm256_cmpgt_epi8(_mm256_xor_si256(trail, Bytes<0x80>()), Bytes<0xFE>()));
+  trail = _mm256_sub_epi8(trail,
+                          _mm256_cmpgt_epi8(_mm256_xor_si256(trail, Bytes<0x80>()), Bytes<0xFE>()));
   return _mm256_blendv_epi8(_mm256_blendv_epi8(v, lead, leads), trail, trails);
 }
 
@@ -135,7 +137,8 @@ VARDEX_TARGET LineScan ScanFirstLine(const Byte* bytes, std::size_t n, std::size
     const __m256i ends = _mm256_or_si256(
         _mm256_or_si256(_mm256_cmpeq_epi8(v, Bytes<0x00>()), _mm256_cmpeq_epi8(v, Bytes<0x1A>())),
         _mm256_or_si256(_mm256_cmpeq_epi8(v, Bytes<0x0D>()), _mm256_cmpeq_epi8(v, Bytes<0x0A>())));
-    if (LaneBits(_mm256_or_si256(ends, _mm256_andnot_si256(ss2, InRange<0x80, 0x9F>(v)))) != 0) break;
+    if (LaneBits(_mm256_or_si256(ends, _mm256_andnot_si256(ss2, InRange<0x80, 0x9F>(v)))) != 0)
+      break;
     seen = _mm256_or_si256(seen, v);
     const unsigned ss2Here = LaneBits(ss2);
     ss2Piece = ss2Here ? i : ss2Piece;
@@ -155,28 +158,31 @@ VARDEX_TARGET LineScan ScanFirstLine(const Byte* bytes, std::size_t n, std::size
 VARDEX_TARGET EucStep ConvertEuc(const Byte* in, std::size_t r, std::size_t limit, Byte* out,
                                  std::size_t w) {
   bool ss2Seen = false;
-  bool open = false;       // lane 0 ends a unit begun in the piece before
-  bool openPair = false;   // and that unit is a pair
+  bool open = false;      // lane 0 ends a unit begun in the piece before
+  bool openPair = false;  // and that unit is a pair
   __m256i previous = _mm256_setzero_si256();
   for (; r + kPiece < limit; r += kPiece) {
     const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(in + r));
     const unsigned pairBytes = LaneBits(InRange<0xA1, 0xFE>(v));
     const unsigned kanaBytes = LaneBits(InRange<0xA1, 0xDF>(v));
     const unsigned ss2Bytes = LaneBits(_mm256_cmpeq_epi8(v, Bytes<0x8E>()));
-    const unsigned shifts = LaneBits(_mm256_or_si256(
-        _mm256_cmpeq_epi8(_mm256_and_si256(v, Bytes<0xFE>()), Bytes<0x0E>()), _mm256_cmpeq_epi8(v, Bytes<0x1B>())));
+    const unsigned shifts = LaneBits(
+        _mm256_or_si256(_mm256_cmpeq_epi8(_mm256_and_si256(v, Bytes<0xFE>()), Bytes<0x0E>()),
+                        _mm256_cmpeq_epi8(v, Bytes<0x1B>())));
     const Byte next = in[r + kPiece];
     const unsigned starts = UnitStarts(LaneBits(v) & ~static_cast<unsigned>(open));
     const unsigned pairs =
-        starts & pairBytes & ((pairBytes >> 1) | static_cast<unsigned>(InRange(next, 0xA1, 0xFE)) << 31);
+        starts & pairBytes &
+        ((pairBytes >> 1) | static_cast<unsigned>(InRange(next, 0xA1, 0xFE)) << 31);
     const unsigned ss2 =
-        starts & ss2Bytes & ((kanaBytes >> 1) | static_cast<unsigned>(InRange(next, 0xA1, 0xDF)) << 31);
+        starts & ss2Bytes &
+        ((kanaBytes >> 1) | static_cast<unsigned>(InRange(next, 0xA1, 0xDF)) << 31);
     if (((starts & ~(pairs | ss2)) | shifts) != 0) break;
 
     // Lane i - 1 of v in lane i, lane 0 from the piece before.
     const __m256i before = _mm256_alignr_epi8(v, _mm256_permute2x128_si256(previous, v, 0x21), 15);
-    const __m256i converted = PairsConverted(v, before, LanesOf(pairs),
-                                             LanesOf((pairs << 1) | static_cast<unsigned>(openPair)));
+    const __m256i converted = PairsConverted(
+        v, before, LanesOf(pairs), LanesOf((pairs << 1) | static_cast<unsigned>(openPair)));
     if (ss2 == 0) {
       _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + w), converted);
       w += kPiece;

@@ -238,9 +238,9 @@ class WorkingText {
     std::size_t w = write_;
     std::size_t e = end_;
     Modes m = modes;
-    std::size_t window = 0;    // where the 32 bytes looked up begin,
-    unsigned ends = 0;         // which of them end a run,
-    unsigned pairable = 0;     // and which are 0x21-0x7E
+    std::size_t window = 0;  // where the 32 bytes looked up begin,
+    unsigned ends = 0;       // which of them end a run,
+    unsigned pairable = 0;   // and which are 0x21-0x7E
     bool looked = false;
     for (;;) {
       if (kVectorScan && r + kWindowSlack <= e) {
@@ -255,7 +255,8 @@ class WorkingText {
           const std::size_t n = static_cast<std::size_t>(std::countr_zero(ahead));
           if (m.kanji == 0) {
             StoreVec(out + w, OneByteConverted(LoadVec(in + r), m.kana));
-            if (n > kVec) StoreVec(out + w + kVec, OneByteConverted(LoadVec(in + r + kVec), m.kana));
+            if (n > kVec)
+              StoreVec(out + w + kVec, OneByteConverted(LoadVec(in + r + kVec), m.kana));
             r += n;
             w += n;
           } else if (n % 2 == 0 && ((~pairable >> offset) & ((1u << n) - 1)) == 0) {
@@ -651,7 +652,7 @@ void DetectKanjiCode(std::string_view text) {
   if constexpr (kVectorScan) {
     std::size_t ss2Chunk = 0;  // where the last sixteen bytes with SS2 start,
     unsigned ss2Lanes = 0;     // and its lanes
-    Vec seen = {};  // the sixteens passed over, or-ed: were there 8-bit bytes?
+    Vec seen = {};             // the sixteens passed over, or-ed: were there 8-bit bytes?
     for (; i + kVec <= n; i += kVec) {
       const Vec v = LoadVec(bytes + i);
       const Vec ss2 = AsMask(v == kSs2);

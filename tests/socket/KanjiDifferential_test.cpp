@@ -259,9 +259,10 @@ TEST(KanjiDifferential, EveryPairAndRunLength) {
 TEST(KanjiDifferential, LongWellFormedEucWithFaults) {
   const char* const units[] = {"\xA4\xA2", "\xB0\xA1", "\xFE\xFE", "\xDF\xE0", "\x8E\xB1",
                                "\x8E\xDF", "a",        " ",        "\r"};
-  const char* const faults[] = {"\xA4",     "\xA4" "a", "\x8E" "a", "\x8E\xE0", "\x80",  "\xA0",
-                                "\xFF",     "\x9B",     "\x0E",     "\x0F",     "\x1B(I", "\x1B$B",
-                                "\n",       "\t",       "\xA4\x80", "\xA4\xFF", "\x8E\x8E"};
+  // ("\244a" is 0xA4 then 'a'.)
+  const char* const faults[] = {"\xA4", "\244a", "\216a",    "\x8E\xE0", "\x80",    "\xA0",
+                                "\xFF", "\x9B",  "\x0E",     "\x0F",     "\x1B(I",  "\x1B$B",
+                                "\n",   "\t",    "\xA4\x80", "\xA4\xFF", "\x8E\x8E"};
   Random random(4242);
   for (int round = 0; round < 2000; ++round) {
     std::string block = "\xA4\xA2\r\n";
@@ -270,7 +271,7 @@ TEST(KanjiDifferential, LongWellFormedEucWithFaults) {
     const std::size_t faultCount = random.Below(3);
     while (block.size() < length) {
       block += random.OneIn(faultCount == 0 ? 1000000 : 60 / faultCount) ? random.Pick(faults)
-                                                                          : random.Pick(units);
+                                                                         : random.Pick(units);
     }
     Blocks blocks{block};
     if (random.OneIn(3)) blocks.push_back(block.substr(4));  // a block whose first line is long
@@ -284,8 +285,8 @@ TEST(KanjiDifferential, LongWellFormedEucWithFaults) {
 // run's end, an 8-bit byte, a broken escape, a line end.
 TEST(KanjiDifferential, LongJisOfShortRunsWithFaults) {
   const char* const shifts[] = {"\x1B$B", "\x1B$@", "\x1B(B", "\x1B(J", "\x1B(I", "\x0E", "\x0F"};
-  const char* const faults[] = {" ", "\x7F", "\t", "\x30", "\xB0", "\x80", "\x1B", "\x1B$", "\x1B(Z",
-                                "\n", "\x1B\xA4\xA2"};
+  const char* const faults[] = {" ",    "\x7F",  "\t",     "\x30", "\xB0",        "\x80",
+                                "\x1B", "\x1B$", "\x1B(Z", "\n",   "\x1B\xA4\xA2"};
   Random random(5150);
   for (int round = 0; round < 2000; ++round) {
     std::string block = random.OneIn(2) ? "\r\n" : "ok\r\n";
