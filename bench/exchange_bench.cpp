@@ -1,8 +1,11 @@
-// Whole-process figures of one exchange: the real vardex binary against an
-// in-process device on 127.0.0.1. Reports, per run, the time from the device's
-// prompt to the command on the wire, from an answer block on the wire to the
-// same bytes on vardex's standard output (a pipe; the block is longer than
-// what a pipe may hold back), and the run's CPU time.
+// Whole-process figures of the real vardex binary:
+// - one exchange against an in-process device on 127.0.0.1: per run, the time
+//   from the device's prompt to the command on the wire, from an answer block
+//   on the wire to the same bytes on vardex's standard output (a pipe; the
+//   block is longer than what a pipe may hold back), the run's processor time
+//   and its peak resident memory;
+// - a run without arguments, which prints the usage text and opens no
+//   connection: start-up and exit, with the same processor and memory figures.
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
@@ -53,13 +56,34 @@ void ReadAtLeast(int fd, std::size_t count, std::string& got) {
 
 double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
 
+double ProcessorSeconds(const rusage& usage) {
+  return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+         static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+// Sums of the figures that wait4 gives for each run.
+struct ChildFigures {
+  double processorSeconds = 0;
+  double peakKilobytes = 0;
+  void Add(const rusage& usage) {
+    processorSeconds += ProcessorSeconds(usage);
+    peakKilobytes += static_cast<double>(usage.ru_maxrss);
+  }
+  void Report(benchmark::State& state) const {
+    const auto n = static_cast<double>(state.iterations());
+    state.counters["cpu_per_run_us"] = processorSeconds / n * 1e6;
+    state.counters["peak_rss_kib"] = peakKilobytes / n;
+  }
+};
+
 void BM_Exchange(benchmark::State& state) {
   int port = 0;
   int listener = Listen(port);
   const std::string command = "*password#POR1";
   // Longer than the 128 bytes a pipe may hold back, so it goes out at once.
   const std::string answer = std::string(190, '-') + "POR1 OK\r\n";
-  double promptToCommand = 0, blockToStdout = 0, cpu = 0;
+  double promptToCommand = 0, blockToStdout = 0;
+  ChildFigures figures;
   for (auto _ : state) {
     int out[2];
     if (::pipe2(out, O_CLOEXEC) != 0) throw std::runtime_error("pipe");
@@ -95,16 +119,44 @@ void BM_Exchange(benchmark::State& state) {
     state.SetIterationTime(Seconds(Clock::now() - start));
     promptToCommand += Seconds(commanded - prompted);
     blockToStdout += Seconds(shown - sent);
-    cpu += usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
-           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    figures.Add(usage);
   }
   ::close(listener);
   auto n = static_cast<double>(state.iterations());
   state.counters["prompt_to_command_us"] = promptToCommand / n * 1e6;
   state.counters["block_to_stdout_us"] = blockToStdout / n * 1e6;
-  state.counters["cpu_per_run_us"] = cpu / n * 1e6;
+  figures.Report(state);
 }
 BENCHMARK(BM_Exchange)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(50);
+
+// vardex without arguments, its usage text into a pipe that is read to the end.
+void BM_UsageRun(benchmark::State& state) {
+  ChildFigures figures;
+  for (auto _ : state) {
+    int out[2];
+    if (::pipe2(out, O_CLOEXEC) != 0) throw std::runtime_error("pipe");
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+    char* argv[] = {const_cast<char*>(VARDEX_BINARY), nullptr};
+    auto start = Clock::now();
+    pid_t child;
+    posix_spawn(&child, VARDEX_BINARY, &actions, nullptr, argv, environ);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(out[1]);
+    char buffer[4096];
+    while (::read(out[0], buffer, sizeof buffer) > 0) {
+    }
+    int status = 0;
+    rusage usage{};
+    ::wait4(child, &status, 0, &usage);
+    state.SetIterationTime(Seconds(Clock::now() - start));
+    ::close(out[0]);
+    figures.Add(usage);
+  }
+  figures.Report(state);
+}
+BENCHMARK(BM_UsageRun)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(100);
 
 }  // namespace
 
