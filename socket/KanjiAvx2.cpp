@@ -96,24 +96,22 @@ VARDEX_TARGET inline std::size_t StoreKept(Byte* out, __m256i v, unsigned kept) 
 }
 
 // Pairs made Shift_JIS in place: first bytes in `leads`, second bytes in
-// `trails`, `before` the bytes one lane earlier. The arithmetic wants the
-// bytes' low seven bits in 0x21-0x7E: the quotient by 188 is half the row,
-// the remainder the cell, plus 94 in odd rows.
+// `trails`, `before` the bytes one lane earlier. Both bytes of a pair are
+// 0xA1-0xFE, row and cell 0-93: the first byte becomes 0x81 + row / 2, 0x40
+// more from row 62 on (byte 0xDF); the second 0x40 + cell in even rows, one
+// more from cell 63 on (byte 0xE0), and 0x9F + cell in odd rows, which are
+// the even bytes.
 VARDEX_TARGET inline __m256i PairsConverted(__m256i v, __m256i before, __m256i leads,
                                             __m256i trails) {
-  const __m256i low7 = _mm256_and_si256(v, Bytes<0x7F>());
-  const __m256i row = _mm256_sub_epi8(low7, Bytes<0x21>());
-  __m256i lead =
-      _mm256_add_epi8(_mm256_and_si256(_mm256_srli_epi16(row, 1), Bytes<0x7F>()), Bytes<0x81>());
-  lead = _mm256_add_epi8(lead,
-                         _mm256_and_si256(_mm256_cmpgt_epi8(low7, Bytes<0x5E>()), Bytes<0x40>()));
-  const __m256i oddRowBefore = _mm256_cmpeq_epi8(_mm256_and_si256(before, Bytes<1>()),
-                                                 _mm256_setzero_si256());  // row = byte - 0x21
-  __m256i trail = _mm256_add_epi8(_mm256_add_epi8(low7, Bytes<0x40 - 0x21>()),
-                                  _mm256_and_si256(oddRowBefore, Bytes<94>()));
-  // Past 0x7E one more: compared with the sign bit flipped, as unsigned.
-  trail = _mm256_sub_epi8(trail,
-                          _mm256_cmpgt_epi8(_mm256_xor_si256(trail, Bytes<0x80>()), Bytes<0xFE>()));
+  // (byte + 0x60 + 1) / 2 = 0x81 + row / 2, rounded down
+  __m256i lead = _mm256_avg_epu8(v, Bytes<0x60>());
+  lead =
+      _mm256_add_epi8(lead, _mm256_and_si256(_mm256_cmpgt_epi8(v, Bytes<0xDE>()), Bytes<0x40>()));
+  const __m256i evenRowTrail =
+      _mm256_sub_epi8(_mm256_sub_epi8(v, Bytes<0x61>()), _mm256_cmpgt_epi8(v, Bytes<0xDF>()));
+  const __m256i oddRowTrail = _mm256_sub_epi8(v, Bytes<2>());
+  // Bit 0 of the byte before to bit 7, where the blend looks: set in even rows.
+  const __m256i trail = _mm256_blendv_epi8(oddRowTrail, evenRowTrail, _mm256_slli_epi16(before, 7));
   return _mm256_blendv_epi8(_mm256_blendv_epi8(v, lead, leads), trail, trails);
 }
 
