@@ -164,14 +164,28 @@ TEST_F(VOduRudeTransfer, SendStringSendsEveryByteAndNothingMore) {
   EXPECT_EQ(got, big + "*password#POR1\r");
 }
 
+// The send that fills the buffer is usually taken only in part: each count
+// returned must be what went on the wire, no more and no less.
 TEST_F(VOduRudeTransfer, SendIntoAFullBufferFailsAtOnceWithWouldBlock) {
-  std::string chunk(1 << 20, 'x');
+  const std::string chunk(1 << 20, 'x');
+  std::size_t sent = 0;
   try {
-    for (int i = 0; i < 256; ++i) rez->SendString(s, chunk);
+    for (int i = 0; i < 256; ++i) {
+      const std::int32_t n = rez->SendString(s, chunk);
+      ASSERT_GE(n, 0);
+      ASSERT_LE(static_cast<std::size_t>(n), chunk.size());
+      sent += static_cast<std::size_t>(n);
+    }
     FAIL() << "the buffer never filled";
   } catch (const RezUrav::ECommError& e) {
     EXPECT_EQ(Hex(e.Message), Hex(Sjis("ｿｹｯﾄｴﾗｰ : [送信ｴﾗｰ] 操作がﾌﾞﾛｯｸしました")));
   }
+  const std::string got = testing_support::ReadFor(peer.Get(), sent, 5000);
+  EXPECT_EQ(got.size(), sent) << "the counts returned all reached the peer";
+  EXPECT_EQ(got.find_first_not_of('x'), std::string::npos);
+  rez->CloseSocket(s);  // the peer now reads to the end of the stream at once
+  s = -1;
+  EXPECT_EQ(testing_support::ReadFor(peer.Get(), 1, 5000), "") << "nothing beyond them";
 }
 
 TEST(VOduRudeSend, SendingOnASocketThatNeverConnectedReportsNotConnected) {
