@@ -191,6 +191,23 @@ TEST(VardexHostileDevice, AFloodEndsAfterTheAnswerWindowWithNothingLostOrChanged
   EXPECT_EQ(r.out, sent.substr(0, r.out.size())) << "the answer must arrive as it was sent";
 }
 
+// A close that comes with an error raises no event, so a reset does not end
+// the run early: the answer window runs out as usual, with no report.
+TEST(VardexHostileDevice, AResetAfterPartOfTheAnswerKeepsWhatCameAndEndsWithTheWindow) {
+  FakeDevice device([](Fd& c) {
+    SendAll(c.Get(), kGreeting);
+    ReadCommand(c.Get());
+    SendAll(c.Get(), "POR1 OK\r\n");
+    Pause(300);
+    testing_support::ResetAndClose(c);
+  });
+  auto r = RunAgainst(device);
+  EXPECT_EQ(r.out, "POR1 OK\r\n");
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(r.exitCode, 0);
+  ExpectElapsed(r, 1900, 4000);
+}
+
 TEST(VardexHostileDevice, AClosedStandardOutputLosesTheAnswerButNotTheRun) {
   FakeDevice device([](Fd& c) {
     SendAll(c.Get(), kGreeting);
