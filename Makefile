@@ -8,8 +8,9 @@ FUZZ_BUILD ?= build-fuzz
 JOBS       ?= $(shell nproc)
 CMAKE_GEN  := -G Ninja
 FUZZ_SECONDS ?= 60
+PREFIX     ?= /usr/local
 
-.PHONY: all deps build run test test-plain test-asan test-fuzz fuzz bench clean
+.PHONY: all deps build run test test-plain test-asan test-fuzz fuzz bench install clean
 
 all: build
 
@@ -51,6 +52,10 @@ test-fuzz:
 
 bench: build
 	@for b in $(BUILD)/bench/*_bench; do echo "== $$b"; $$b; done
+
+# vardex and zorvel-sim into PREFIX/bin, the man page into PREFIX/share/man/man1.
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
