@@ -168,6 +168,13 @@ inline bool TakeDesignation(Byte b1, Byte b2, Modes& modes) {
 }
 
 // --- The working text ---------------------------------------------------------
+
+// Where a run got to in the block and in the result. The runs take and give
+// positions by value, so that the walk's own can stay in registers.
+struct Positions {
+  std::size_t read;
+  std::size_t written;
+};
 // The walk reads the block where it lies and writes what it keeps to the
 // result, so removing bytes costs nothing: it moves nothing, the read position
 // just skips them (moving the rest of the block forward at each removal would
@@ -215,11 +222,9 @@ class WorkingText {
 
   // Half-width katakana in EUC-JP after SO or ESC ( I.
   void KeepKanaRun() {
-    std::size_t r = read_;
-    std::size_t w = write_;
-    KanaRun(in_, out_, r, w, end_);
-    read_ = r;
-    write_ = w;
+    const Positions at = KanaRun(in_, out_, {read_, write_}, end_);
+    read_ = at.read;
+    write_ = at.written;
   }
 
   // JIS: runs in the modes in force, with the designations and SO and SI
@@ -265,13 +270,19 @@ class WorkingText {
             r += n;
             w += n;
           } else {  // a byte that pairs with none, or a pair around the run's end
-            JisTwoByteRun(in, out, r, w, e);
+            const Positions at = JisTwoByteRun(in, out, {r, w}, e);
+            r = at.read;
+            w = at.written;
           }
-        } else {
-          RunInModes(in, out, r, w, e, m);  // a long run
+        } else {  // a long run
+          const Positions at = RunInModes(in, out, {r, w}, e, m);
+          r = at.read;
+          w = at.written;
         }
       } else {
-        RunInModes(in, out, r, w, e, m);
+        const Positions at = RunInModes(in, out, {r, w}, e, m);
+        r = at.read;
+        w = at.written;
       }
       if (r >= e) break;
       // The usual end of a run, which the full step would take the same way
@@ -402,7 +413,9 @@ class WorkingText {
   // The runs themselves, from r to the first byte that is not plain.
 
   // No shift: plain bytes stay as they are.
-  static void PlainRun(const Byte* in, Byte* out, std::size_t& r, std::size_t& w, std::size_t e) {
+  static Positions PlainRun(const Byte* in, Byte* out, Positions at, std::size_t e) {
+    std::size_t r = at.read;
+    std::size_t w = at.written;
     if constexpr (kVectorScan) {
       for (; r + kVec <= e; r += kVec, w += kVec) {
         const Vec v = LoadVec(in + r);
@@ -410,15 +423,18 @@ class WorkingText {
         if (const unsigned marks = NotPlainLanes(v)) {
           r += static_cast<std::size_t>(std::countr_zero(marks));
           w += static_cast<std::size_t>(std::countr_zero(marks));
-          return;
+          return {r, w};
         }
       }
     }
     for (; r < e && IsPlain(in[r]); ++r, ++w) out[w] = in[r];
+    return {r, w};
   }
 
   // Half-width katakana: of the plain bytes, 0x21-0x5F gain bit 7.
-  static void KanaRun(const Byte* in, Byte* out, std::size_t& r, std::size_t& w, std::size_t e) {
+  static Positions KanaRun(const Byte* in, Byte* out, Positions at, std::size_t e) {
+    std::size_t r = at.read;
+    std::size_t w = at.written;
     if constexpr (kVectorScan) {
       for (; r + kVec <= e; r += kVec, w += kVec) {
         const Vec v = LoadVec(in + r);
@@ -426,18 +442,20 @@ class WorkingText {
         if (const unsigned marks = NotPlainLanes(v)) {
           r += static_cast<std::size_t>(std::countr_zero(marks));
           w += static_cast<std::size_t>(std::countr_zero(marks));
-          return;
+          return {r, w};
         }
       }
     }
     for (; r < e && IsPlain(in[r]); ++r, ++w)
       out[w] = InRange(in[r], 0x21, 0x5F) ? in[r] | kHighBit : in[r];
+    return {r, w};
   }
 
   // The JIS two-byte set: 0x21-0x7E starts a pair, its second byte taken as it
   // is; other plain bytes, and a first byte at the end, stay.
-  static void JisTwoByteRun(const Byte* in, Byte* out, std::size_t& r, std::size_t& w,
-                            std::size_t e) {
+  static Positions JisTwoByteRun(const Byte* in, Byte* out, Positions at, std::size_t e) {
+    std::size_t r = at.read;
+    std::size_t w = at.written;
     while (r < e && IsPlain(in[r])) {
       if (kVectorScan && r + kVec <= e) {
         const Vec v = LoadVec(in + r);
@@ -465,6 +483,7 @@ class WorkingText {
         ++r;
       }
     }
+    return {r, w};
   }
 
   // Run ends are looked up 32 bytes at a time, and only with 64 bytes left,
@@ -485,14 +504,10 @@ class WorkingText {
   // 0x21-0x5F gain bit 7; else bytes stay as they are.
   static Vec OneByteConverted(Vec v, Byte kana) { return v | (InRangeLanes(v, 0x21, 0x5F) & kana); }
 
-  static void RunInModes(const Byte* in, Byte* out, std::size_t& r, std::size_t& w, std::size_t e,
-                         Modes m) {
-    if (m.kanji != 0)
-      JisTwoByteRun(in, out, r, w, e);
-    else if (m.kana != 0)
-      KanaRun(in, out, r, w, e);
-    else
-      PlainRun(in, out, r, w, e);
+  static Positions RunInModes(const Byte* in, Byte* out, Positions at, std::size_t e, Modes m) {
+    if (m.kanji != 0) return JisTwoByteRun(in, out, at, e);
+    if (m.kana != 0) return KanaRun(in, out, at, e);
+    return PlainRun(in, out, at, e);
   }
 
   // How many bytes at the start of a vector of sixteen make whole pairs.
