@@ -22,6 +22,7 @@
 #include <chrono>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 extern char** environ;
 
@@ -76,6 +77,30 @@ struct ChildFigures {
   }
 };
 
+struct Child {
+  pid_t pid;
+  int stdoutRead;  // the read end of the pipe that is vardex's standard output
+};
+
+Child StartVardex(const std::vector<std::string>& args) {
+  int out[2];
+  if (::pipe2(out, O_CLOEXEC) != 0) throw std::runtime_error("pipe");
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+  std::vector<std::string> words{VARDEX_BINARY};
+  words.insert(words.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (std::string& word : words) argv.push_back(word.data());
+  argv.push_back(nullptr);
+  pid_t pid = -1;
+  const int failed = posix_spawn(&pid, VARDEX_BINARY, &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  ::close(out[1]);
+  if (failed != 0) throw std::runtime_error("posix_spawn");
+  return {pid, out[0]};
+}
+
 void BM_Exchange(benchmark::State& state) {
   int port = 0;
   int listener = Listen(port);
@@ -85,19 +110,8 @@ void BM_Exchange(benchmark::State& state) {
   double promptToCommand = 0, blockToStdout = 0;
   ChildFigures figures;
   for (auto _ : state) {
-    int out[2];
-    if (::pipe2(out, O_CLOEXEC) != 0) throw std::runtime_error("pipe");
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-    std::string portText = std::to_string(port);
-    char* argv[] = {const_cast<char*>(VARDEX_BINARY), const_cast<char*>("127.0.0.1"),
-                    portText.data(), const_cast<char*>(command.c_str()), nullptr};
     auto start = Clock::now();
-    pid_t child;
-    posix_spawn(&child, VARDEX_BINARY, &actions, nullptr, argv, environ);
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(out[1]);
+    const Child child = StartVardex({"127.0.0.1", std::to_string(port), command});
 
     int device = ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
     auto prompted = Clock::now();
@@ -108,14 +122,14 @@ void BM_Exchange(benchmark::State& state) {
     ::send(device, answer.data(), answer.size(), MSG_NOSIGNAL);
     auto sent = Clock::now();
     std::string printed;
-    ReadAtLeast(out[0], answer.size(), printed);
+    ReadAtLeast(child.stdoutRead, answer.size(), printed);
     auto shown = Clock::now();
     ::close(device);  // the device closes: vardex ends at once
 
     int status = 0;
     rusage usage{};
-    ::wait4(child, &status, 0, &usage);
-    ::close(out[0]);
+    ::wait4(child.pid, &status, 0, &usage);
+    ::close(child.stdoutRead);
     state.SetIterationTime(Seconds(Clock::now() - start));
     promptToCommand += Seconds(commanded - prompted);
     blockToStdout += Seconds(shown - sent);
@@ -133,25 +147,16 @@ BENCHMARK(BM_Exchange)->UseManualTime()->Unit(benchmark::kMillisecond)->Iteratio
 void BM_UsageRun(benchmark::State& state) {
   ChildFigures figures;
   for (auto _ : state) {
-    int out[2];
-    if (::pipe2(out, O_CLOEXEC) != 0) throw std::runtime_error("pipe");
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-    char* argv[] = {const_cast<char*>(VARDEX_BINARY), nullptr};
     auto start = Clock::now();
-    pid_t child;
-    posix_spawn(&child, VARDEX_BINARY, &actions, nullptr, argv, environ);
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(out[1]);
+    const Child child = StartVardex({});
     char buffer[4096];
-    while (::read(out[0], buffer, sizeof buffer) > 0) {
+    while (::read(child.stdoutRead, buffer, sizeof buffer) > 0) {
     }
     int status = 0;
     rusage usage{};
-    ::wait4(child, &status, 0, &usage);
+    ::wait4(child.pid, &status, 0, &usage);
     state.SetIterationTime(Seconds(Clock::now() - start));
-    ::close(out[0]);
+    ::close(child.stdoutRead);
     figures.Add(usage);
   }
   figures.Report(state);
