@@ -274,7 +274,7 @@ class WorkingText {
             r = at.read;
             w = at.written;
           }
-        } else {  // a long run
+        } else {  // a run that goes on past these 32 bytes
           const Positions at = RunInModes(in, out, {r, w}, e, m);
           r = at.read;
           w = at.written;
