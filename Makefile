@@ -50,8 +50,11 @@ fuzz: deps $(FUZZ_BUILD)/build.ninja
 test-fuzz:
 	$(MAKE) fuzz FUZZ_SECONDS=60
 
+# Figures are medians of three runs taken in shuffled order, so that a slow
+# phase of the machine does not land on one benchmark alone.
+BENCH_ARGS ?= --benchmark_repetitions=3 --benchmark_enable_random_interleaving=true
 bench: build
-	@for b in $(BUILD)/bench/*_bench; do echo "== $$b"; $$b; done
+	@for b in $(BUILD)/bench/*_bench; do echo "== $$b"; $$b $(BENCH_ARGS); done
 
 # vardex and zorvel-sim into PREFIX/bin, the man page into PREFIX/share/man/man1.
 install: build
