@@ -33,34 +33,13 @@
 #include <vector>
 
 #include "socket/KanjiConvert.h"
+#include "tools/encode/FromUtf8.h"
 
 namespace {
 
 constexpr std::size_t kInputBytes = 8 << 20;
 
 // --- Text -------------------------------------------------------------------
-
-std::string Iconv(std::string_view in, const char* to, const char* from) {
-  iconv_t cd = iconv_open(to, from);
-  if (cd == reinterpret_cast<iconv_t>(-1)) {
-    std::fprintf(stderr, "iconv_open %s -> %s failed\n", from, to);
-    std::exit(1);
-  }
-  std::string src(in);
-  std::string out(src.size() * 4 + 16, '\0');
-  char* s = src.data();
-  size_t sLeft = src.size();
-  char* d = out.data();
-  size_t dLeft = out.size();
-  if (iconv(cd, &s, &sLeft, &d, &dLeft) == static_cast<size_t>(-1) ||
-      iconv(cd, nullptr, nullptr, &d, &dLeft) == static_cast<size_t>(-1)) {
-    std::fprintf(stderr, "iconv %s -> %s failed\n", from, to);
-    std::exit(1);
-  }
-  iconv_close(cd);
-  out.resize(out.size() - dLeft);
-  return out;
-}
 
 // Characters that JIS X 0208, EUC-JP and code page 932 map alike.
 const char* const kWide[] = {"の", "に", "は", "を", "た", "が", "で", "て", "と", "し", "れ",
@@ -172,7 +151,7 @@ Input Assemble(std::vector<std::string> lines, const char* iconvFrom,
 
 std::vector<std::string> Encoded(const std::vector<std::string>& utf8, const char* charset) {
   std::vector<std::string> out;
-  for (const std::string& line : utf8) out.push_back(Iconv(line, charset, "UTF-8"));
+  for (const std::string& line : utf8) out.push_back(encode::FromUtf8(line, charset));
   return out;
 }
 
@@ -193,7 +172,7 @@ std::vector<std::string> EscapeDenseLines() {
 void CheckConverts(const std::vector<std::string>& encoded, const std::vector<std::string>& utf8) {
   for (std::size_t i = 0; i < encoded.size(); ++i) {
     RezUrav::KanjiMode = RezUrav::KanaMode = 0;
-    std::string expected = Iconv(utf8[i], "CP932", "UTF-8");
+    std::string expected = encode::FromUtf8(utf8[i], "CP932");
     if (encoded[i].find('\x0E') != std::string::npos) expected.pop_back();
     if (RezUrav::ConvertKanjiCodeText(encoded[i]) != expected) {
       std::fprintf(stderr, "conversion check failed on line %zu\n", i);

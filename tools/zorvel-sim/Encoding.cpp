@@ -1,8 +1,6 @@
 #include "tools/zorvel-sim/Encoding.h"
 
-#include <iconv.h>
-
-#include <stdexcept>
+#include "tools/encode/FromUtf8.h"
 
 namespace zorvel {
 namespace {
@@ -22,20 +20,7 @@ const char* CharsetName(Encoding e) {
 }  // namespace
 
 std::string Encode(const std::string& utf8, Encoding encoding) {
-  iconv_t cd = iconv_open(CharsetName(encoding), "UTF-8");
-  if (cd == reinterpret_cast<iconv_t>(-1)) throw std::runtime_error("iconv_open");
-  std::string in = utf8;
-  std::string out(in.size() * 4 + 16, '\0');
-  char* src = in.data();
-  size_t srcLeft = in.size();
-  char* dst = out.data();
-  size_t dstLeft = out.size();
-  size_t rc = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
-  if (rc != static_cast<size_t>(-1)) rc = iconv(cd, nullptr, nullptr, &dst, &dstLeft);
-  iconv_close(cd);
-  if (rc == static_cast<size_t>(-1)) throw std::runtime_error("cannot encode: " + utf8);
-  out.resize(out.size() - dstLeft);
-  return out;
+  return encode::FromUtf8(utf8, CharsetName(encoding));
 }
 
 }  // namespace zorvel
