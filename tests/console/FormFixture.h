@@ -16,6 +16,7 @@
 #include "platform/rtl/ParamStr.h"
 #include "platform/vcl/TApplication.h"
 #include "platform/win/MessageQueue.h"
+#include "tests/support/CapturedFd.h"
 
 namespace console_testing {
 
@@ -40,18 +41,13 @@ class FormFixture : public ::testing::Test {
     }
     FSavedApplication = vcl::Application;
     vcl::Application = &app;
-    FSavedStdout = ::dup(STDOUT_FILENO);
-    FStdout = std::tmpfile();
-    ::dup2(::fileno(FStdout), STDOUT_FILENO);
   }
   void TearDown() override {
     app.DestroyForms();
     Unit1::Form1 = nullptr;
     vcl::Application = FSavedApplication;
     rtl::CloseOutput();
-    ::dup2(FSavedStdout, STDOUT_FILENO);
-    ::close(FSavedStdout);
-    std::fclose(FStdout);
+    FStdout.Restore();
   }
 
   // Creates Form1 as the program does, with these words after the program name.
@@ -65,12 +61,7 @@ class FormFixture : public ::testing::Test {
   // What reached standard output so far (held bytes flushed first).
   std::string Output() {
     rtl::FlushOutput();
-    std::string out;
-    char buf[1024];
-    off_t at = 0;
-    for (ssize_t n; (n = ::pread(::fileno(FStdout), buf, sizeof buf, at)) > 0; at += n)
-      out.append(buf, static_cast<std::size_t>(n));
-    return out;
+    return FStdout.Text();
   }
 
   // Runs the message loop with a reaper, so a run that does not end fails.
@@ -91,8 +82,7 @@ class FormFixture : public ::testing::Test {
 
  private:
   vcl::TApplication* FSavedApplication = nullptr;
-  int FSavedStdout = -1;
-  FILE* FStdout = nullptr;
+  testing_support::CapturedFd FStdout{STDOUT_FILENO};
 };
 
 }  // namespace console_testing

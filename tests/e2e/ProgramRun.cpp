@@ -13,6 +13,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "tests/support/CapturedFd.h"
+
 extern char** environ;
 
 namespace e2e {
@@ -65,15 +67,6 @@ void Finish(pid_t child, RunResult& result, bool drained, Clock::time_point star
   if (WIFSIGNALED(status)) result.signal = WTERMSIG(status);
 }
 
-std::string ReadFile(int fd) {
-  std::string out;
-  char buf[4096];
-  off_t at = 0;
-  for (ssize_t n; (n = ::pread(fd, buf, sizeof buf, at)) > 0; at += n)
-    out.append(buf, static_cast<std::size_t>(n));
-  return out;
-}
-
 }  // namespace
 
 RunResult RunProgram(const std::string& program, const std::vector<std::string>& args,
@@ -121,7 +114,7 @@ RunResult RunProgram(const std::string& program, const std::vector<std::string>&
   ::close(errPipe[0]);
   if (outPipe[0] >= 0) ::close(outPipe[0]);
   if (file) {
-    result.out = ReadFile(::fileno(file));
+    result.out = testing_support::FileText(::fileno(file));
     std::fclose(file);
   }
   return result;

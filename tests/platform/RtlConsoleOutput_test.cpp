@@ -16,21 +16,15 @@
 #include "platform/rtl/EInOutError.h"
 #include "platform/rtl/Report.h"
 #include "platform/rtl/TextOutput.h"
+#include "tests/support/CapturedFd.h"
 #include "tests/support/Sjis.h"
 
 namespace {
 
 using rtl::TextOutput;
+using testing_support::FileText;
 using testing_support::Hex;
 using testing_support::Sjis;
-
-std::string FileContents(int fd) {
-  std::string out;
-  char buf[4096];
-  off_t at = 0;
-  for (ssize_t n; (n = ::pread(fd, buf, sizeof buf, at)) > 0; at += n) out.append(buf, n);
-  return out;
-}
 
 // Reads from `fd` until `size` bytes came or two seconds passed.
 std::string ReadBytes(int fd, std::size_t size) {
@@ -92,7 +86,7 @@ TEST(RtlConsoleOutput, FileGetsExactBytesInOrderAndHoldsAtMost127) {
       line ? out.WriteLn(text) : out.Write(text);
       expected.append(text);
       if (line) expected += "\r\n";
-      std::string now = FileContents(fd);
+      std::string now = FileText(fd);
       EXPECT_EQ(now, expected.substr(0, now.size())) << "out of order or changed";
       EXPECT_LT(expected.size() - now.size(), TextOutput::kBufferSize) << "holds too much";
     };
@@ -103,9 +97,9 @@ TEST(RtlConsoleOutput, FileGetsExactBytesInOrderAndHoldsAtMost127) {
     write(std::string(1000, 'y'), false);  // larger than the buffer: out at once
     write("\x81", false);                  // half a character stays half a character
     write(std::string("\0\x7F\xFF", 3), false);
-    EXPECT_NE(FileContents(fd), expected) << "a file should hold the small tail";
+    EXPECT_NE(FileText(fd), expected) << "a file should hold the small tail";
   }
-  EXPECT_EQ(FileContents(fd), expected) << "flushed when closed";
+  EXPECT_EQ(FileText(fd), expected) << "flushed when closed";
   std::fclose(file);
 }
 

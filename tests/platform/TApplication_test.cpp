@@ -13,10 +13,12 @@
 #include "platform/vcl/TForm.h"
 #include "platform/vcl/TTimer.h"
 #include "platform/win/MessageQueue.h"
+#include "tests/support/CapturedFd.h"
 #include "tests/support/Sjis.h"
 
 namespace {
 
+using testing_support::CapturedFd;
 using testing_support::Sjis;
 
 constexpr win::UINT kMsgA = win::WM_USER + 1;
@@ -24,37 +26,6 @@ constexpr win::UINT kMsgB = win::WM_USER + 2;
 constexpr win::UINT kMsgC = win::WM_USER + 3;
 constexpr win::UINT kMsgD = win::WM_USER + 4;
 constexpr win::UINT kMsgE = win::WM_USER + 5;
-
-// Redirects a descriptor into a temporary file for the object's lifetime.
-class CapturedFd {
- public:
-  explicit CapturedFd(int fd) : FFd(fd), FSaved(::dup(fd)), FFile(std::tmpfile()) {
-    ::dup2(::fileno(FFile), FFd);
-  }
-  ~CapturedFd() {
-    Restore();
-    std::fclose(FFile);
-  }
-  void Restore() {
-    if (FSaved < 0) return;
-    ::dup2(FSaved, FFd);
-    ::close(FSaved);
-    FSaved = -1;
-  }
-  std::string Text() const {
-    std::string out;
-    char buf[1024];
-    off_t at = 0;
-    for (ssize_t n; (n = ::pread(::fileno(FFile), buf, sizeof buf, at)) > 0; at += n)
-      out.append(buf, static_cast<std::size_t>(n));
-    return out;
-  }
-
- private:
-  int FFd;
-  int FSaved;
-  FILE* FFile;
-};
 
 // A fresh application object stands in for the global one during each test.
 class ApplicationTest : public ::testing::Test {
