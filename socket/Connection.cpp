@@ -34,6 +34,11 @@ void VOduRude::RaiseLastError(const std::string& prefix) {
   Raise(prefix);
 }
 
+void VOduRude::CloseAndRaise(const std::string& prefix) {
+  CloseSocket(FSocket);
+  Raise(prefix);
+}
+
 int VOduRude::Select(winsock::SOCKET s, long events) {
   return winsock::WSAAsyncSelect(s, FWindowHandle, WM_SOCKETNOTIFY, events);
 }
@@ -50,8 +55,7 @@ std::int32_t VOduRude::Open(bool Share) {
   auto local = Address(winsock::INADDR_ANY, ServerMode ? TargetPort : 0);
   if (winsock::bind(FSocket, AsSockaddr(local), sizeof local) == winsock::SOCKET_ERROR) {
     ErrorNumber = winsock::WSAGetLastError();
-    CloseSocket(FSocket);
-    Raise(std::string(texts::kBindErrorPrefix));
+    CloseAndRaise(std::string(texts::kBindErrorPrefix));
   }
   winsock::sockaddr_in bound;
   int length = sizeof bound;
@@ -63,8 +67,7 @@ std::int32_t VOduRude::Open(bool Share) {
   if (ServerMode) {
     if (winsock::listen(FSocket, kListenBacklog) == winsock::SOCKET_ERROR) {
       ErrorNumber = winsock::WSAGetLastError();
-      CloseSocket(FSocket);
-      Raise(std::string(texts::kConnectErrorPrefix));
+      CloseAndRaise(std::string(texts::kConnectErrorPrefix));
     }
     Select(FSocket, kServerEvents);
   } else {
@@ -73,10 +76,8 @@ std::int32_t VOduRude::Open(bool Share) {
     if (winsock::connect(FSocket, AsSockaddr(target), sizeof target) == winsock::SOCKET_ERROR) {
       ErrorNumber = winsock::WSAGetLastError();
       // Would block: the attempt goes on and FD_CONNECT tells how it ended.
-      if (ErrorNumber != winsock::WSAEWOULDBLOCK) {
-        CloseSocket(FSocket);
-        Raise(std::string(texts::kConnectErrorPrefix) + TargetIPAddress);
-      }
+      if (ErrorNumber != winsock::WSAEWOULDBLOCK)
+        CloseAndRaise(std::string(texts::kConnectErrorPrefix) + TargetIPAddress);
     }
     if (!onConnect) Select(FSocket, kConnectedEvents);
   }

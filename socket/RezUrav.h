@@ -93,6 +93,9 @@ class VOduRude : public vcl::TComponent {
   // Records the last error and raises ECommError with `prefix` before its text.
   [[noreturn]] void RaiseLastError(const std::string& prefix);
   [[noreturn]] void Raise(const std::string& prefix);
+  // A failed step of Open: the socket made so far is closed (FSocket is -1
+  // again), then ECommError with ErrorNumber's message.
+  [[noreturn]] void CloseAndRaise(const std::string& prefix);
   int Select(winsock::SOCKET s, long events);
   // Waits for FReceiveEvent in 100 ms periods; true when it was signalled.
   bool WaitForReceiveSignal();
