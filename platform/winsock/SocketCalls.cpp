@@ -91,6 +91,17 @@ long AttemptOrBlock(SOCKET s, SocketEntry& e, short events, Attempt attempt) {
   return result < 0 ? FailFromErrno() : result;
 }
 
+// A handle for a new descriptor; when the table is full, the descriptor is
+// closed and the call fails with WSAEMFILE.
+SOCKET Adopt(int fd) {
+  SOCKET s = detail::AddSocket(fd);
+  if (s == INVALID_SOCKET) {
+    ::close(fd);
+    return Fail(WSAEMFILE);
+  }
+  return s;
+}
+
 bool AddressArgumentOk(const void* name, int length) {
   return name != nullptr && length >= static_cast<int>(sizeof(sockaddr_in));
 }
@@ -104,12 +115,7 @@ SOCKET socket(int af, int type, int protocol) {
   if (protocol != 0 && protocol != IPPROTO_TCP) return Fail(WSAEPROTONOSUPPORT);
   int fd = ::socket(PF_INET, ::SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
   if (fd < 0) return FailFromErrno();
-  SOCKET s = detail::AddSocket(fd);
-  if (s == INVALID_SOCKET) {
-    ::close(fd);
-    return Fail(WSAEMFILE);
-  }
-  return s;
+  return Adopt(fd);
 }
 
 int bind(SOCKET s, const sockaddr* name, int nameLength) {
@@ -207,11 +213,8 @@ SOCKET accept(SOCKET s, sockaddr* address, int* addressLength) {
   detail::ReenableAccept(s);
   if (fd < 0) return INVALID_SOCKET;
 
-  SOCKET accepted = detail::AddSocket(static_cast<int>(fd));
-  if (accepted == INVALID_SOCKET) {
-    ::close(static_cast<int>(fd));
-    return Fail(WSAEMFILE);
-  }
+  SOCKET accepted = Adopt(static_cast<int>(fd));
+  if (accepted == INVALID_SOCKET) return INVALID_SOCKET;
   // The new socket reports to the listening socket's window, message and mask.
   listening = FindSocket(s);
   SocketEntry* e = FindSocket(accepted);
