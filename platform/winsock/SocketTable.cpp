@@ -27,6 +27,28 @@ bool Selected(const SocketEntry& e, long event) {
   return e.window != 0 && (e.mask & event) != 0;
 }
 
+bool PeerWaitsToBeAccepted(int fd) {
+  pollfd p{fd, POLLIN, 0};
+  return ::poll(&p, 1, 0) == 1 && (p.revents & POLLIN);
+}
+
+// FD_READ and FD_ACCEPT stay off after one is posted until the call that
+// takes what they announce.
+void PostRead(SOCKET s, SocketEntry& e) {
+  Post(s, e, FD_READ, 0);
+  e.readPosted = true;
+}
+
+void PostAccept(SOCKET s, SocketEntry& e) {
+  Post(s, e, FD_ACCEPT, 0);
+  e.acceptPosted = true;
+}
+
+// After a selection or an accept: FD_ACCEPT at once for a peer already waiting.
+void PostAcceptIfWaiting(SOCKET s, SocketEntry& e) {
+  if (Selected(e, FD_ACCEPT) && PeerWaitsToBeAccepted(e.fd)) PostAccept(s, e);
+}
+
 int UnreadBytes(int fd) {
   int count = 0;
   return ::ioctl(fd, FIONREAD, &count) == 0 ? count : 0;
@@ -65,8 +87,7 @@ void OnConnectedReady(SOCKET s, SocketEntry& e, short revents) {
   }
   if (UnreadBytes(e.fd) > 0) {
     if (Selected(e, FD_READ) && !e.readPosted) {
-      Post(s, e, FD_READ, 0);
-      e.readPosted = true;
+      PostRead(s, e);
     } else {
       // The peer closed behind unread bytes: FD_CLOSE waits until they are read.
       e.waitForRecv = true;
@@ -85,18 +106,13 @@ void OnReady(SOCKET s, short revents) {
     e->connected = err == 0;
     if (Selected(*e, FD_CONNECT)) Post(s, *e, FD_CONNECT, err == 0 ? 0 : FromErrno(err));
   } else if (e->listening) {
-    Post(s, *e, FD_ACCEPT, 0);
-    e->acceptPosted = true;
+    PostAccept(s, *e);
   } else {
     OnConnectedReady(s, *e, revents);
   }
   Rearm(s);
 }
 
-bool PeerWaitsToBeAccepted(int fd) {
-  pollfd p{fd, POLLIN, 0};
-  return ::poll(&p, 1, 0) == 1 && (p.revents & POLLIN);
-}
 
 }  // namespace
 
@@ -138,10 +154,7 @@ void PostConditionsThatHold(SOCKET s) {
   if (e == nullptr) return;
   e->readPosted = e->acceptPosted = e->waitForRecv = false;
   if (e->listening) {
-    if (Selected(*e, FD_ACCEPT) && PeerWaitsToBeAccepted(e->fd)) {
-      Post(s, *e, FD_ACCEPT, 0);
-      e->acceptPosted = true;
-    }
+    PostAcceptIfWaiting(s, *e);
   } else if (e->connected) {
     pollfd p{e->fd, POLLIN | POLLRDHUP, 0};
     if (::poll(&p, 1, 0) == 1 && p.revents != 0) OnConnectedReady(s, *e, p.revents);
@@ -154,10 +167,7 @@ void ReenableRead(SOCKET s) {
   if (e == nullptr) return;
   e->readPosted = false;
   e->waitForRecv = false;
-  if (Selected(*e, FD_READ) && !e->closePosted && UnreadBytes(e->fd) > 0) {
-    Post(s, *e, FD_READ, 0);
-    e->readPosted = true;
-  }
+  if (Selected(*e, FD_READ) && !e->closePosted && UnreadBytes(e->fd) > 0) PostRead(s, *e);
   Rearm(s);
 }
 
@@ -165,10 +175,7 @@ void ReenableAccept(SOCKET s) {
   SocketEntry* e = FindSocket(s);
   if (e == nullptr) return;
   e->acceptPosted = false;
-  if (Selected(*e, FD_ACCEPT) && PeerWaitsToBeAccepted(e->fd)) {
-    Post(s, *e, FD_ACCEPT, 0);
-    e->acceptPosted = true;
-  }
+  PostAcceptIfWaiting(s, *e);
   Rearm(s);
 }
 
